@@ -1,0 +1,3 @@
+"""Drawings of the art_games pictures."""
+
+PICTURES = {}

@@ -1,0 +1,3 @@
+"""Drawings of the art_ui pictures."""
+
+PICTURES = {}
