@@ -1,3 +1,460 @@
-"""Drawings of the art_games pictures."""
+"""Drawings of the art_games pictures: the monster trucks, tank duel, duck hunt
+and prospector scenes.
+
+Every drawing takes the canvas size (w, h) and returns an SVG body.  Families of
+animation frames come from one function with the frame index as a parameter, so
+all frames share the canvas and anchor; colour variants take the colour as a
+parameter and mirrored frames reuse the drawing under a flipping transform.
+"""
+import math
+import random
+
+LIME = (203, 212, 43)
+GREEN = (101, 176, 34)
+AMBER = (227, 200, 50)
+DARK = (56, 56, 56)
+WHITE = (255, 255, 255)
+BLACK = (0, 0, 0)
+
+# Player colours: the left player is blue, the right one red (orange truck).
+BLUE = (44, 124, 222)
+RED = (214, 52, 44)
+ORANGE = (240, 128, 30)
+YELLOW_TANK = (222, 186, 42)
+GREY_TANK = (128, 136, 140)
+
+MUD = (112, 76, 44)
+STEEL = (170, 176, 182)
 
 PICTURES = {}
+
+
+# ---------------------------------------------------------------- basics
+
+def hexc(c):
+    return '#%02x%02x%02x' % tuple(max(0, min(255, int(round(v)))) for v in c)
+
+
+def shade(c, k):
+    """Darker for k < 1, lighter towards white for k > 1."""
+    if k <= 1:
+        return tuple(v * k for v in c)
+    t = min(1.0, k - 1)
+    return tuple(v + (255 - v) * t for v in c)
+
+
+def mix(a, b, t):
+    return tuple(x + (y - x) * t for x, y in zip(a, b))
+
+
+def f(v):
+    return f'{v:.1f}'.rstrip('0').rstrip('.')
+
+
+def pts(points):
+    return ' '.join(f'{f(x)},{f(y)}' for x, y in points)
+
+
+def attrs(fill=None, stroke=None, sw=None, opacity=None, extra=''):
+    out = []
+    if fill is not None:
+        out.append(f'fill="{fill if isinstance(fill, str) else hexc(fill)}"')
+    if stroke is not None:
+        out.append(f'stroke="{stroke if isinstance(stroke, str) else hexc(stroke)}"')
+        out.append('stroke-linejoin="round" stroke-linecap="round"')
+    if sw is not None:
+        out.append(f'stroke-width="{f(sw)}"')
+    if opacity is not None:
+        out.append(f'opacity="{f(opacity) if opacity >= 0.1 else round(opacity, 3)}"')
+    if extra:
+        out.append(extra)
+    return ' '.join(out)
+
+
+def path(d, **kw):
+    return f'<path d="{d}" {attrs(**kw)}/>'
+
+
+def poly(points, **kw):
+    return f'<polygon points="{pts(points)}" {attrs(**kw)}/>'
+
+
+def polyline(points, **kw):
+    return f'<polyline points="{pts(points)}" {attrs(fill="none", **kw)}/>'
+
+
+def rect(x, y, w, h, r=0, **kw):
+    return (f'<rect x="{f(x)}" y="{f(y)}" width="{f(w)}" height="{f(h)}" '
+            f'rx="{f(r)}" {attrs(**kw)}/>')
+
+
+def circle(cx, cy, r, **kw):
+    return f'<circle cx="{f(cx)}" cy="{f(cy)}" r="{f(r)}" {attrs(**kw)}/>'
+
+
+def ellipse(cx, cy, rx, ry, **kw):
+    return (f'<ellipse cx="{f(cx)}" cy="{f(cy)}" rx="{f(rx)}" ry="{f(ry)}" '
+            f'{attrs(**kw)}/>')
+
+
+def line(x1, y1, x2, y2, stroke, sw, **kw):
+    return (f'<line x1="{f(x1)}" y1="{f(y1)}" x2="{f(x2)}" y2="{f(y2)}" '
+            f'{attrs(stroke=stroke, sw=sw, **kw)}/>')
+
+
+def text(x, y, s, size, fill, anchor='middle', extra=''):
+    return (f'<text x="{f(x)}" y="{f(y)}" font-family="PT Sans" font-weight="bold" '
+            f'font-size="{f(size)}" text-anchor="{anchor}" '
+            f'{attrs(fill=fill, extra=extra)}>{s}</text>')
+
+
+def group(body, transform='', opacity=None):
+    t = f' transform="{transform}"' if transform else ''
+    o = f' opacity="{opacity:.3f}"' if opacity is not None else ''
+    return f'<g{t}{o}>{body}</g>'
+
+
+def mirrored(w, body):
+    """The drawing flipped left to right within a canvas of width w."""
+    return group(body, f'translate({f(w)},0) scale(-1,1)')
+
+
+def rotated(angle, cx, cy, body):
+    return group(body, f'rotate({f(angle)} {f(cx)} {f(cy)})')
+
+
+def placed(x, y, s, body, angle=0):
+    """body drawn in its own units, moved to (x, y), scaled by s, turned by angle."""
+    return group(body, f'translate({f(x)},{f(y)}) rotate({f(angle)}) scale({s:.4f})')
+
+
+def stops(colours):
+    """[(offset, colour, opacity)] or [(offset, colour)] as <stop> elements."""
+    out = []
+    for s in colours:
+        off, col = s[0], s[1]
+        op = s[2] if len(s) > 2 else 1
+        out.append(f'<stop offset="{off}" stop-color="{hexc(col)}" '
+                   f'stop-opacity="{op}"/>')
+    return ''.join(out)
+
+
+def linear(gid, colours, x1=0, y1=0, x2=0, y2=1, user=False):
+    units = ' gradientUnits="userSpaceOnUse"' if user else ''
+    return (f'<linearGradient id="{gid}" x1="{x1}" y1="{y1}" x2="{x2}" y2="{y2}"{units}>'
+            f'{stops(colours)}</linearGradient>')
+
+
+def radial(gid, colours, cx=0.5, cy=0.5, r=0.5, fx=None, fy=None, user=False):
+    units = ' gradientUnits="userSpaceOnUse"' if user else ''
+    fx = cx if fx is None else fx
+    fy = cy if fy is None else fy
+    return (f'<radialGradient id="{gid}" cx="{cx}" cy="{cy}" r="{r}" fx="{fx}" '
+            f'fy="{fy}"{units}>{stops(colours)}</radialGradient>')
+
+
+def defs(*items):
+    return '<defs>' + ''.join(items) + '</defs>'
+
+
+def url(gid):
+    return f'url(#{gid})'
+
+
+def glow(gid, cx, cy, r, colour, strength=0.8):
+    """A soft light spot drawn as a radial gradient (cheap, unlike a blur)."""
+    return (defs(radial(gid, [(0, colour, strength), (0.4, colour, strength * 0.35),
+                              (1, colour, 0)], cx, cy, r, user=True)) +
+            circle(cx, cy, r, fill=url(gid)))
+
+
+def blob(cx, cy, r, rng, n=9, rough=0.25):
+    """A closed, smooth, irregular outline around (cx, cy)."""
+    pts_ = []
+    for i in range(n):
+        a = 2 * math.pi * i / n
+        rr = r * (1 - rough + 2 * rough * rng.random())
+        pts_.append((cx + rr * math.cos(a), cy + rr * math.sin(a)))
+    return smooth_closed(pts_)
+
+
+def smooth_closed(points):
+    """Closed Catmull-Rom curve through points, as path data."""
+    n = len(points)
+    d = f'M{f(points[0][0])},{f(points[0][1])}'
+    for i in range(n):
+        p0, p1 = points[i - 1], points[i]
+        p2, p3 = points[(i + 1) % n], points[(i + 2) % n]
+        c1 = (p1[0] + (p2[0] - p0[0]) / 6, p1[1] + (p2[1] - p0[1]) / 6)
+        c2 = (p2[0] - (p3[0] - p1[0]) / 6, p2[1] - (p3[1] - p1[1]) / 6)
+        d += f' C{f(c1[0])},{f(c1[1])} {f(c2[0])},{f(c2[1])} {f(p2[0])},{f(p2[1])}'
+    return d + 'Z'
+
+
+def smooth_open(points):
+    d = f'M{f(points[0][0])},{f(points[0][1])}'
+    n = len(points)
+    for i in range(n - 1):
+        p0 = points[max(0, i - 1)]
+        p1, p2 = points[i], points[i + 1]
+        p3 = points[min(n - 1, i + 2)]
+        c1 = (p1[0] + (p2[0] - p0[0]) / 6, p1[1] + (p2[1] - p0[1]) / 6)
+        c2 = (p2[0] - (p3[0] - p1[0]) / 6, p2[1] - (p3[1] - p1[1]) / 6)
+        d += f' C{f(c1[0])},{f(c1[1])} {f(c2[0])},{f(c2[1])} {f(p2[0])},{f(p2[1])}'
+    return d
+
+
+def star_points(cx, cy, r_out, r_in, n, turn=0.0):
+    out = []
+    for i in range(2 * n):
+        r = r_out if i % 2 == 0 else r_in
+        a = turn + math.pi * i / n - math.pi / 2
+        out.append((cx + r * math.cos(a), cy + r * math.sin(a)))
+    return out
+
+
+def frames(prefix, count, fn, *args):
+    """{prefix1: fn(w, h, 0, *args), ...}: one family of animation frames."""
+    return {f'{prefix}{i + 1}': (lambda w, h, i=i: fn(w, h, i, *args))
+            for i in range(count)}
+
+
+# ---------------------------------------------------------------- monster trucks
+# The blue truck faces left and the orange one right: they pull apart, the chain
+# hooked to their tails.  The near wheels are drawn over the body by the game,
+# centred at 18 % and 85 % of the body width and below its bottom edge.
+
+def truck(w, h, colour, number, face_right):
+    k = w / 631
+    dark = shade(colour, 0.55)
+    outline = shade(colour, 0.35)
+    sw = 7
+    arch_r = 178
+    arches = [(112, 366), (535, 366)]
+    body = [defs(
+        linear('paint', [(0, shade(colour, 1.35)), (0.45, colour), (1, dark)]),
+        linear('glass', [(0, (150, 200, 235)), (1, (30, 50, 80))]),
+        linear('steel', [(0, (120, 124, 128)), (1, (40, 42, 44))]),
+        f'<clipPath id="notch"><path d="M0,0 H631 V339 H0 Z '
+        + ''.join(f'M{cx - arch_r},{cy} a{arch_r},{arch_r} 0 1,0 {2 * arch_r},0 '
+                  f'a{arch_r},{arch_r} 0 1,0 {-2 * arch_r},0 Z' for cx, cy in arches)
+        + '" clip-rule="evenodd"/></clipPath>')]
+    # Chassis between the wheels: frame rails, shocks, drive shaft.
+    body.append(rect(200, 236, 240, 34, 10, fill=url('steel'), stroke=BLACK, sw=5))
+    body.append(rect(250, 270, 150, 60, 14, fill=(52, 54, 56), stroke=BLACK, sw=5))
+    for sx, tilt in ((228, 36), (412, -36)):
+        body.append(line(sx, 226, sx + tilt, 330, (30, 30, 30), 26))
+        body.append(line(sx, 232, sx + tilt * 0.55, 290, AMBER, 16))
+        body.append(line(sx + tilt * 0.55, 290, sx + tilt, 330, (210, 214, 218), 8))
+    # Tow hitch at the tail, where the chain runs in.
+    body.append(rect(560, 88, 71, 34, 8, fill=url('steel'), stroke=BLACK, sw=5))
+    body.append(circle(612, 105, 9, fill=(20, 20, 20)))
+    # Body: hood at the front (left), cab, bed at the tail.
+    shell_d = ('M8,150 L18,112 Q30,96 60,94 L196,88 L250,26 Q258,16 274,16 L392,16 '
+               'Q410,16 414,34 L420,98 L606,98 Q622,98 622,114 L622,236 Q622,252 606,252 '
+               'L24,252 Q8,252 8,236 Z')
+    body.append(group(path(shell_d, fill=url('paint'), stroke=outline, sw=sw), '',) )
+    body[-1] = f'<g clip-path="url(#notch)">{body[-1]}'
+    body.append(poly([(0, 205), (631, 205), (631, 225), (0, 225)], fill=shade(colour, 0.7),
+                     opacity=0.55))
+    body.append(path('M8,186 L622,186', stroke=LIME, sw=9, opacity=0.9))
+    body.append('</g>')
+    # Fender flares: rubber rims around the part of each arch cut into the body.
+    for cx, cy in arches:
+        fr = arch_r + 8
+        dx, dy = fr * math.sin(math.radians(50)), fr * math.cos(math.radians(50))
+        body.append(path(f'M{f(cx - dx)},{f(cy - dy)} A{fr},{fr} 0 0,1 {f(cx + dx)},{f(cy - dy)}',
+                         fill='none', stroke=(28, 28, 28), sw=22))
+    # Windows, bed rail, lights.
+    body.append(path('M212,94 L262,36 Q266,30 276,30 L300,30 L300,94 Z',
+                     fill=url('glass'), stroke=outline, sw=5))
+    body.append(path('M316,30 L390,30 Q398,30 400,40 L404,94 L316,94 Z',
+                     fill=url('glass'), stroke=outline, sw=5))
+    body.append(path('M230,84 L272,40', stroke=WHITE, sw=6, opacity=0.55))
+    body.append(rect(424, 84, 190, 18, 8, fill=(40, 40, 40), stroke=BLACK, sw=4))
+    body.append(rect(10, 118, 28, 24, 6, fill=AMBER, stroke=outline, sw=4))
+    body.append(rect(268, 2, 120, 16, 6, fill=(40, 40, 40)))
+    for i in range(4):
+        body.append(circle(284 + 29 * i, 10, 7, fill=(255, 240, 170)))
+    body.append(rect(0, 160, 40, 30, 8, fill=url('steel'), stroke=BLACK, sw=4))
+    # Door line and number plate.
+    body.append(path('M306,100 L306,240', stroke=outline, sw=4, opacity=0.7))
+    numbered = mirrored(631, ''.join(body)) if face_right else ''.join(body)
+    cx = 631 - 360 if face_right else 360
+    plate = (circle(cx, 160, 58, fill=WHITE, stroke=outline, sw=6) +
+             text(cx, 160 + 27, number, 78, (20, 20, 20)))
+    return group(numbered + plate, f'scale({k:.4f},{h / 339:.4f})')
+
+
+def wheel(w, h, frame, hub, clockwise):
+    """Knobbly tyre, 18 tread lugs and a 6-spoke hub: 10 degrees per frame."""
+    cx, cy = w / 2, h / 2
+    r = min(w, h) / 2 - 4
+    angle = (10 * frame) * (1 if clockwise else -1)
+    parts = [defs(
+        radial('tyre', [(0, (70, 70, 70)), (0.75, (44, 44, 44)), (1, (20, 20, 20))]),
+        radial('hub', [(0, shade(hub, 1.45)), (0.6, hub), (1, shade(hub, 0.55))],
+               0.5, 0.5, 0.5, 0.35, 0.3))]
+    lugs = []
+    for i in range(18):
+        a = i * 20
+        inner = r * (0.80 if i % 2 else 0.84)
+        lugs.append(rotated(a, cx, cy, poly(
+            [(cx - 20, cy - inner), (cx + 20, cy - inner), (cx + 15, cy - r),
+             (cx - 15, cy - r)], fill=(34, 34, 34), stroke=(12, 12, 12), sw=4)))
+    parts.append(circle(cx, cy, r * 0.88, fill=url('tyre'), stroke=(12, 12, 12), sw=5))
+    parts.append(''.join(lugs))
+    parts.append(circle(cx, cy, r * 0.70, fill='none', stroke=(80, 80, 80), sw=4))
+    # Sidewall ribs give the rotation something to show between the lugs.
+    for i in range(6):
+        parts.append(rotated(i * 60 + 30, cx, cy, rect(cx - 7, cy - r * 0.79, 14, r * 0.15,
+                                                     5, fill=(90, 90, 90))))
+    parts.append(circle(cx, cy, r * 0.52, fill=(24, 24, 24)))
+    parts.append(circle(cx, cy, r * 0.47, fill=url('hub'), stroke=shade(hub, 0.4), sw=5))
+    for i in range(6):
+        parts.append(rotated(i * 60, cx, cy, path(
+            f'M{f(cx - 11)},{f(cy - r * 0.16)} L{f(cx - 16)},{f(cy - r * 0.42)} '
+            f'L{f(cx + 16)},{f(cy - r * 0.42)} L{f(cx + 11)},{f(cy - r * 0.16)} Z',
+            fill=shade(hub, 0.5))))
+        parts.append(rotated(i * 60 + 30, cx, cy, circle(cx, cy - r * 0.33, 7,
+                                                       fill=(230, 230, 230))))
+    parts.append(circle(cx, cy, r * 0.15, fill=(40, 40, 40), stroke=shade(hub, 1.4), sw=5))
+    return rotated(angle, cx, cy, ''.join(parts))
+
+
+def dust(w, h, frame, to_left):
+    """Mud thrown back from a tyre: a small clot, a wide spray, then fading drops.
+    Drawn for the left truck (spray up and right from the lower left corner)."""
+    rng = random.Random(63)
+    spread = (0.35, 0.75, 1.0)[frame]
+    size = (0.7, 1.0, 0.8)[frame]
+    fade = (1.0, 0.95, 0.5)[frame]
+    ox, oy = w * 0.12, h * 0.92
+    parts = [defs(radial('mud', [(0, shade(MUD, 1.35)), (0.7, MUD), (1, shade(MUD, 0.6))],
+                         0.5, 0.5, 0.5, 0.35, 0.35))]
+    for i in range(14):
+        a = math.radians(12 + 70 * rng.random())
+        d = (0.3 + 0.7 * rng.random()) * w * 0.8 * spread
+        r = (16 + 26 * rng.random()) * size * (1.25 - 0.6 * d / w)
+        x, y = ox + d * math.cos(a), oy - d * math.sin(a)
+        tail = 0.35 * d
+        parts.append(line(x - tail * math.cos(a), y + tail * math.sin(a), x, y, MUD,
+                          r * 1.1, opacity=0.55))
+        parts.append(path(blob(x, y, r, rng, 7, 0.3), fill=url('mud'),
+                          stroke=shade(MUD, 0.45), sw=4))
+    base = 70 * size * (1.25 - 0.45 * frame)
+    if frame < 2:
+        parts.insert(1, path(blob(ox + base * 0.6, oy - base * 0.4, base, rng, 11, 0.25),
+                             fill=url('mud'), stroke=shade(MUD, 0.45), sw=5))
+    body = group(''.join(parts), opacity=fade)
+    return mirrored(w, body) if to_left else body
+
+
+def chain(w, h):
+    """Steel links, alternately face-on and edge-on, across the whole width."""
+    pitch = 64
+    cy = h / 2
+    parts = [defs(linear('link', [(0, (225, 230, 235)), (0.5, STEEL), (1, (70, 74, 78))]))]
+    x = -pitch / 2
+    i = 0
+    while x < w + pitch:
+        if i % 2 == 0:
+            parts.append(rect(x - 46, cy - h * 0.42, 92, h * 0.84, h * 0.42,
+                              fill=url('link'), stroke=(30, 30, 32), sw=4))
+            parts.append(rect(x - 26, cy - h * 0.14, 52, h * 0.28, h * 0.14,
+                              fill=(24, 24, 26)))
+        else:
+            parts.append(rect(x - 46, cy - h * 0.13, 92, h * 0.26, h * 0.13,
+                              fill=url('link'), stroke=(30, 30, 32), sw=4))
+        x += pitch
+        i += 1
+    return ''.join(parts)
+
+
+def tray(w, h):
+    """Clock panel: dark glass framed in lime, the digits go in the middle."""
+    m = h * 0.06
+    return (defs(linear('trayBody', [(0, (70, 70, 70)), (1, (30, 30, 30))]),
+                 linear('trayFace', [(0, (10, 10, 12)), (1, (34, 34, 38))]),
+                 linear('trayShine', [(0, WHITE, 0.22), (1, WHITE, 0)])) +
+            rect(m / 2, m / 2, w - m, h - m, h * 0.22, fill=url('trayBody'),
+                 stroke=LIME, sw=m * 0.55) +
+            rect(m * 1.8, m * 1.8, w - m * 3.6, h - m * 3.6, h * 0.15, fill=url('trayFace'),
+                 stroke=GREEN, sw=m * 0.25) +
+            rect(m * 2.2, m * 2.2, w - m * 4.4, (h - m * 4.4) * 0.42, h * 0.12,
+                 fill=url('trayShine')) +
+            ''.join(circle(x, y, m * 0.35, fill=(150, 150, 150), stroke=(20, 20, 20), sw=3)
+                    for x in (m * 1.1, w - m * 1.1) for y in (h * 0.5,)))
+
+
+def arena_background(w, h):
+    """Night stadium: floodlights over the stands, a banner wall, a dirt floor.
+    The tyres stand at 81 % of the height; the caption runs across at 45 %."""
+    rng = random.Random(2222)
+    ground = h * 0.64
+    parts = [defs(
+        linear('sky', [(0, (8, 10, 18)), (1, (30, 34, 44))]),
+        linear('stand', [(0, (40, 42, 50)), (1, (22, 24, 28))]),
+        linear('dirt', [(0, (120, 84, 50)), (0.3, (98, 66, 38)), (1, (52, 36, 22))]),
+        linear('wall', [(0, (48, 48, 52)), (1, (26, 26, 28))]))]
+    parts.append(rect(0, 0, w, h, fill=url('sky')))
+    # Stands: rows of spectators as small heads.
+    parts.append(path(f'M0,{f(h * 0.20)} L{f(w)},{f(h * 0.20)} L{f(w)},{f(h * 0.40)} '
+                      f'L0,{f(h * 0.40)} Z', fill=url('stand')))
+    for row in range(7):
+        y = h * 0.215 + row * h * 0.026
+        x = rng.random() * 20
+        while x < w:
+            c = rng.choice([(70, 74, 84), (90, 92, 100), (60, 64, 72), (110, 100, 80),
+                            (80, 60, 60)])
+            parts.append(circle(x, y, 9 + row * 0.6, fill=c))
+            x += 22 + rng.random() * 10
+    # Floodlight towers, glows drawn with gradients.
+    for i, lx in enumerate((0.12, 0.38, 0.62, 0.88)):
+        x = w * lx
+        parts.append(glow(f'flood{i}', x, h * 0.08, h * 0.30, (255, 248, 210), 0.55))
+        parts.append(rect(x - 90, h * 0.055, 180, 60, 12, fill=(60, 60, 64), stroke=BLACK,
+                          sw=6))
+        for j in range(4):
+            parts.append(circle(x - 66 + 44 * j, h * 0.055 + 30, 16, fill=(255, 250, 225)))
+    # Barrier wall with banners in the application colours.
+    wall_top, wall_bottom = h * 0.40, ground
+    parts.append(rect(0, wall_top, w, wall_bottom - wall_top, fill=url('wall')))
+    banner_top = h * 0.50
+    bw = w / 5
+    for i, c in enumerate([GREEN, AMBER, LIME, AMBER, GREEN]):
+        x = i * bw
+        parts.append(rect(x + 14, banner_top, bw - 28, h * 0.085, 12, fill=shade(c, 0.45),
+                          stroke=(14, 14, 14), sw=6))
+        parts.append(text(x + bw / 2, banner_top + h * 0.063, 'HXM', h * 0.06,
+                          shade(c, 0.85)))
+    parts.append(rect(0, h * 0.415, w, h * 0.07, fill=(16, 16, 18), opacity=0.8))
+    parts.append(rect(0, wall_bottom - 16, w, 16, fill=LIME, opacity=0.8))
+    # Dirt floor with ruts.
+    parts.append(rect(0, ground, w, h - ground, fill=url('dirt')))
+    for i in range(5):
+        y = ground + (h - ground) * (0.15 + 0.17 * i)
+        parts.append(path(f'M0,{f(y)} Q{f(w / 2)},{f(y + 40 + 10 * i)} {f(w)},{f(y)}',
+                          fill='none', stroke=(60, 40, 24), sw=10 + 4 * i, opacity=0.45))
+    for i in range(60):
+        x, y = rng.random() * w, ground + 20 + rng.random() * (h - ground - 20)
+        parts.append(ellipse(x, y, 10 + rng.random() * 26, 5 + rng.random() * 8,
+                             fill=(140, 100, 64) if i % 2 else (58, 40, 24), opacity=0.5))
+    # Gentle vignette keeps the eye in the middle.
+    parts.append(defs(radial('vig', [(0, BLACK, 0), (0.7, BLACK, 0), (1, BLACK, 0.55)],
+                             0.5, 0.5, 0.75)))
+    parts.append(rect(0, 0, w, h, fill=url('vig')))
+    return ''.join(parts)
+
+
+PICTURES.update({
+    'arenaBackground': arena_background,
+    'truckBlue': lambda w, h: truck(w, h, BLUE, '63', False),
+    'truckOrange': lambda w, h: truck(w, h, ORANGE, '54', True),
+    'chain': chain,
+    'tray': tray,
+})
+PICTURES.update(frames('wheelGreen', 6, wheel, GREEN, False))
+PICTURES.update(frames('wheelYellow', 6, wheel, AMBER, True))
+PICTURES.update({f'dust{i + 1}': (lambda w, h, i=i: dust(w, h, i % 3, i >= 3))
+                 for i in range(6)})
