@@ -458,3 +458,231 @@ PICTURES.update(frames('wheelGreen', 6, wheel, GREEN, False))
 PICTURES.update(frames('wheelYellow', 6, wheel, AMBER, True))
 PICTURES.update({f'dust{i + 1}': (lambda w, h, i=i: dust(w, h, i % 3, i >= 3))
                  for i in range(6)})
+
+
+# ---------------------------------------------------------------- tank duel
+# Seen from above.  Logs lie in two columns over the tanks, at 36 % and 64 % of
+# the field width; the tanks stand at the bottom with their guns up.
+
+def field_background(w, h):
+    rng = random.Random(1906)
+    parts = [defs(
+        linear('turf', [(0, (44, 78, 30)), (1, (30, 58, 22))]),
+        linear('lane', [(0, (92, 74, 46), 0.0), (0.12, (96, 76, 48)), (0.88, (96, 76, 48)),
+                        (1, (92, 74, 46), 0.0)], 0, 0, 1, 0),
+        radial('vig', [(0, BLACK, 0), (0.65, BLACK, 0), (1, BLACK, 0.5)], 0.5, 0.5, 0.75))]
+    parts.append(rect(0, 0, w, h, fill=url('turf')))
+    for i in range(12):  # mown stripes
+        if i % 2:
+            parts.append(rect(i * w / 12, 0, w / 12, h, fill=(255, 255, 255), opacity=0.035))
+    for i in range(40):  # darker patches of grass
+        parts.append(path(blob(rng.random() * w, rng.random() * h, 40 + 80 * rng.random(),
+                               rng, 8, 0.3), fill=(24, 48, 18), opacity=0.35))
+    for lx in (0.36, 0.64):  # worn lanes the shells fly along
+        x = w * lx
+        parts.append(rect(x - w * 0.1, 0, w * 0.2, h, fill=url('lane'), opacity=0.55))
+        for side in (-1, 1):
+            tx = x + side * w * 0.06
+            parts.append(line(tx, 0, tx, h, (60, 46, 28), 26, opacity=0.5))
+            parts.append(line(tx, 0, tx, h, (40, 30, 18), 26, opacity=0.4,
+                              extra='stroke-dasharray="10 22"'))
+    for i in range(260):  # tufts
+        x, y = rng.random() * w, rng.random() * h
+        c = (70, 118, 40) if i % 3 else (96, 140, 52)
+        parts.append(path(f'M{f(x - 8)},{f(y)} L{f(x - 12)},{f(y - 18)} M{f(x)},{f(y)} '
+                          f'L{f(x)},{f(y - 24)} M{f(x + 8)},{f(y)} L{f(x + 12)},{f(y - 18)}',
+                          stroke=c, sw=4, opacity=0.8))
+    for i in range(14):  # stones at the edges
+        x = rng.choice((rng.random() * w * 0.2, w - rng.random() * w * 0.2))
+        y = rng.random() * h
+        parts.append(path(blob(x, y, 14 + 20 * rng.random(), rng, 7, 0.25),
+                          fill=(120, 120, 112), stroke=(60, 60, 56), sw=4))
+    for i in range(8):  # bushes in the corners
+        x = rng.choice((rng.random() * w * 0.12, w - rng.random() * w * 0.12))
+        y = rng.random() * h
+        r = 50 + 40 * rng.random()
+        parts.append(path(blob(x, y, r, rng, 9, 0.2), fill=(26, 60, 22), stroke=(14, 34, 12),
+                          sw=6))
+        parts.append(path(blob(x - r * 0.2, y - r * 0.2, r * 0.55, rng, 8, 0.2),
+                          fill=(50, 96, 36)))
+    parts.append(rect(0, 0, w, h, fill=url('vig')))
+    return ''.join(parts)
+
+
+def tank(w, h, colour):
+    """Top view, gun up: tracks either side, hull, turret low in the hull."""
+    k = w / 1099
+    cx = 549.5
+    dark, outline = shade(colour, 0.6), shade(colour, 0.32)
+    parts = [defs(
+        linear('hull', [(0, shade(colour, 1.25)), (0.5, colour), (1, dark)], 0, 0, 1, 0),
+        radial('turret', [(0, shade(colour, 1.4)), (0.7, colour), (1, dark)],
+               0.5, 0.5, 0.55, 0.38, 0.35),
+        linear('barrel', [(0, dark), (0.35, shade(colour, 1.3)), (1, dark)], 0, 0, 1, 0),
+        linear('track', [(0, (30, 30, 30)), (0.5, (64, 64, 64)), (1, (30, 30, 30))],
+               0, 0, 1, 0))]
+    top, bottom = 560, 1770
+    for tx in (40, 839):
+        parts.append(rect(tx, top, 220, bottom - top, 50, fill=url('track'),
+                          stroke=(12, 12, 12), sw=14))
+        for y in range(top + 40, bottom - 30, 56):
+            parts.append(rect(tx + 16, y, 188, 22, 6, fill=(20, 20, 20)))
+    parts.append(path(f'M230,{top + 60} L280,{top - 10} L819,{top - 10} L869,{top + 60} '
+                      f'L869,{bottom - 40} L819,{bottom + 4} L280,{bottom + 4} L230,{bottom - 40} Z',
+                      fill=url('hull'), stroke=outline, sw=16))
+    parts.append(rect(300, bottom - 240, 499, 180, 24, fill=dark, stroke=outline, sw=10))
+    for i in range(5):
+        parts.append(line(330 + i * 110, bottom - 220, 330 + i * 110, bottom - 80, outline, 14))
+    parts.append(rect(300, top + 40, 150, 90, 20, fill=dark, stroke=outline, sw=8))
+    parts.append(rect(649, top + 40, 150, 90, 20, fill=dark, stroke=outline, sw=8))
+    # Gun: from the turret to the very top edge, with a muzzle brake.
+    parts.append(rect(cx - 48, 40, 96, 1000, 20, fill=url('barrel'), stroke=outline, sw=12))
+    parts.append(rect(cx - 78, 0 + 6, 156, 150, 26, fill=url('barrel'), stroke=outline, sw=12))
+    parts.append(rect(cx - 30, 6, 60, 40, 12, fill=(20, 20, 20)))
+    parts.append(path('M' + ' L'.join(f'{f(x)},{f(y)}' for x, y in
+                                      [(cx - 300, 1000), (cx - 200, 880), (cx + 200, 880),
+                                       (cx + 300, 1000), (cx + 300, 1380), (cx + 200, 1490),
+                                       (cx - 200, 1490), (cx - 300, 1380)]) + ' Z',
+                      fill=url('turret'), stroke=outline, sw=16))
+    parts.append(circle(cx + 120, 1300, 80, fill=dark, stroke=outline, sw=10))
+    parts.append(circle(cx + 120, 1300, 40, fill=shade(colour, 1.2)))
+    parts.append(circle(cx - 140, 1120, 46, fill=dark, stroke=outline, sw=8))
+    parts.append(rect(cx - 220, 1400, 120, 40, 12, fill=LIME, stroke=outline, sw=6))
+    return group(''.join(parts), f'scale({k:.4f},{h / 1783:.4f})')
+
+
+def shell(w, h):
+    """A round in flight, nose up: brass body, dark tip, a short lime trail."""
+    k = w / 71
+    return group(
+        defs(linear('brass', [(0, (150, 110, 30)), (0.4, (255, 226, 120)), (1, (140, 96, 20))],
+                    0, 0, 1, 0),
+             linear('trail', [(0, LIME, 0.9), (1, LIME, 0)])) +
+        path('M35.5,4 C56,30 60,50 60,70 L60,112 L11,112 L11,70 C11,50 15,30 35.5,4 Z',
+             fill=url('brass'), stroke=(70, 46, 10), sw=4) +
+        path('M35.5,4 C48,20 53,32 55,44 L16,44 C18,32 23,20 35.5,4 Z', fill=(60, 60, 60)) +
+        rect(8, 104, 55, 12, 4, fill=(110, 80, 20), stroke=(70, 46, 10), sw=3) +
+        path('M18,118 L53,118 L42,140 L29,140 Z', fill=url('trail')),
+        f'scale({k:.4f},{h / 141:.4f})')
+
+
+def log_body(rng):
+    """A whole log in its own units: 1440 x 380 around the origin, end rings right."""
+    parts = [defs(
+        linear('bark', [(0, (120, 84, 50)), (0.3, (150, 108, 66)), (0.75, (96, 64, 36)),
+                        (1, (62, 40, 22))]),
+        radial('rings', [(0, (236, 200, 140)), (0.6, (214, 170, 110)), (1, (170, 120, 70))]))]
+    parts.append(rect(-700, -180, 1400, 360, 90, fill=url('bark'), stroke=(48, 30, 16), sw=14))
+    for i in range(22):  # bark grooves
+        y = -150 + 300 * rng.random()
+        x = -660 + 1100 * rng.random()
+        ln = 120 + 260 * rng.random()
+        parts.append(path(f'M{f(x)},{f(y)} q{f(ln / 2)},{f(rng.uniform(-14, 14))} {f(ln)},0',
+                          fill='none', stroke=(64, 42, 22), sw=9, opacity=0.8))
+    parts.append(ellipse(-300, -40, 34, 22, fill=(70, 46, 24), stroke=(48, 30, 16), sw=6))
+    parts.append(ellipse(640, 0, 90, 176, fill=url('rings'), stroke=(80, 52, 26), sw=12))
+    for r in (60, 110, 150):
+        parts.append(ellipse(640, 0, r * 0.5, r, fill='none', stroke=(170, 120, 70), sw=6))
+    return ''.join(parts)
+
+
+def jagged_cut(x, y0, y1, rng, depth=40, steps=6):
+    """Points of a splintered edge from (x, y0) to (x, y1)."""
+    return [(x + rng.uniform(-depth, depth) * (0 < i < steps), y0 + (y1 - y0) * i / steps)
+            for i in range(steps + 1)]
+
+
+# Log pieces per state: x cuts along the log, whether each piece is also split
+# lengthwise, and how far the pieces fly apart (in log units).
+LOG_STATES = [
+    dict(cuts=[], split=False, spread=0, cracks=0, chips=0),
+    dict(cuts=[], split=False, spread=0, cracks=5, chips=6),
+    dict(cuts=[-180, 260], split=False, spread=110, cracks=3, chips=14),
+    dict(cuts=[-420, -140, 120, 400], split=True, spread=330, cracks=0, chips=30),
+]
+
+
+def log(w, h, state):
+    rng = random.Random(407)
+    body = log_body(rng)
+    spec = LOG_STATES[state]
+    s = w / 1473
+    parts = []
+    edges = [-760] + spec['cuts'] + [760]
+    cut_lines = [jagged_cut(x, -200, 200, rng) for x in spec['cuts']]
+    pieces = []
+    for i in range(len(edges) - 1):
+        left = cut_lines[i - 1] if i > 0 else [(-760, -200), (-760, 200)]
+        right = cut_lines[i] if i < len(cut_lines) else [(760, -200), (760, 200)]
+        outline = left + list(reversed(right))
+        mid_x = (edges[i] + edges[i + 1]) / 2
+        if spec['split']:
+            seam = [(x, rng.uniform(-30, 30)) for x in
+                    (edges[i] - 40, mid_x, edges[i + 1] + 40)]
+            pieces.append(([p for p in outline if p[1] < 0] + seam[::-1], mid_x, -1))
+            pieces.append(([p for p in outline if p[1] >= 0] + seam, mid_x, 1))
+        else:
+            pieces.append((outline, mid_x, 0))
+    for n, (outline, mid_x, side) in enumerate(pieces):
+        spread = spec['spread']
+        dx = mid_x / 760 * spread * 0.35
+        dy = (side if side else (1 if n % 2 else -1)) * spread * rng.uniform(0.5, 1.0)
+        angle = rng.uniform(-1, 1) * spread / 18
+        clip = f'<clipPath id="piece{n}"><polygon points="{pts(outline)}"/></clipPath>'
+        parts.append(defs(clip) + group(
+            f'<g clip-path="url(#piece{n})">{body}</g>',
+            f'translate({f(dx)},{f(dy)}) rotate({f(angle)} {f(mid_x)} 0)'))
+    for i in range(spec['cracks']):  # dark zigzag cracks
+        x = -560 + 1080 * i / max(1, spec['cracks'] - 1) + rng.uniform(-60, 60)
+        crack = [(x + rng.uniform(-50, 50), -170 + 340 * j / 5) for j in range(6)]
+        parts.append(polyline(crack, stroke=(30, 18, 8), sw=22))
+        parts.append(polyline(crack, stroke=(240, 210, 150), sw=6, opacity=0.6))
+    for i in range(spec['chips']):  # splinters flying off
+        a = rng.uniform(0, 2 * math.pi)
+        reach = (1 if state < 3 else 1.5) * rng.uniform(0.4, 1.0)
+        x = math.cos(a) * 700 * reach
+        y = math.sin(a) * (h / s / 2 - 40) * rng.uniform(0.75, 1.0)
+        ln = rng.uniform(40, 110)
+        parts.append(rotated(math.degrees(a) + rng.uniform(-40, 40), x, y, poly(
+            [(x - ln / 2, y), (x, y - ln * 0.14), (x + ln / 2, y), (x, y + ln * 0.14)],
+            fill=(214, 170, 110), stroke=(70, 46, 24), sw=5)))
+    return group(''.join(parts), f'translate({f(w / 2)},{f(h / 2)}) scale({s:.4f})')
+
+
+def blast(w, h, frame):
+    """Flash, fireball, then a widening ring that fades; centred on the canvas."""
+    t = frame / 6
+    cx, cy = w / 2, h / 2
+    R = min(w, h) / 2
+    parts = [defs(
+        radial('fire', [(0, (255, 255, 230)), (0.3, (255, 236, 120)), (0.6, (250, 150, 40)),
+                        (0.85, (210, 60, 20), 0.8), (1, (120, 30, 10), 0)]),
+        radial('smoke', [(0, (60, 56, 52), 0), (0.55, (70, 64, 58), 0.5),
+                         (0.8, (90, 84, 76), 0.45), (1, (90, 84, 76), 0)]))]
+    ring_r = R * (0.25 + 0.7 * t)
+    parts.append(circle(cx, cy, ring_r, fill=url('smoke'), opacity=1 - 0.75 * t))
+    parts.append(circle(cx, cy, ring_r * 0.96, fill='none', stroke=(255, 220, 150),
+                        sw=R * 0.06 * (1 - 0.6 * t), opacity=max(0.15, 0.9 - t)))
+    if frame <= 4:
+        core = R * (0.22 + 0.55 * math.sin(math.pi * min(1, (frame + 1) / 6)))
+        parts.append(poly(star_points(cx, cy, core * 1.35, core * 0.65, 9, frame * 0.2),
+                          fill=(255, 200, 80), opacity=0.85 * (1 - frame / 5)))
+        parts.append(circle(cx, cy, core, fill=url('fire'), opacity=1 - frame / 6))
+    rng = random.Random(800)
+    for i in range(10):  # sparks and debris thrown outwards
+        a = rng.uniform(0, 2 * math.pi)
+        d = R * (0.2 + 0.75 * t) * rng.uniform(0.7, 1.05)
+        x, y = cx + d * math.cos(a), cy + d * math.sin(a)
+        parts.append(circle(x, y, R * 0.03 * (1.2 - t), fill=(255, 210, 110) if i % 2
+                            else (90, 70, 50), opacity=1 - 0.8 * t))
+    return ''.join(parts)
+
+
+PICTURES.update({
+    'fieldBackground': field_background,
+    'tankYellow': lambda w, h: tank(w, h, YELLOW_TANK),
+    'tankGrey': lambda w, h: tank(w, h, GREY_TANK),
+    'shell': shell,
+})
+PICTURES.update(frames('log', 4, log))
+PICTURES.update(frames('blast', 7, blast))

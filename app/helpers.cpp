@@ -1,0 +1,25 @@
+#include "app/records.h"
+
+#include <cstdlib>
+#include <ctime>
+
+float random_between(float a, float b) {
+  static bool seeded = false;  // the one seeding of the C generator per run
+  if (!seeded) {
+    srand((unsigned)time(nullptr));
+    seeded = true;
+  }
+  return a + (float)rand() / (float)RAND_MAX * (b - a);
+}
+
+int64_t calendar_time(int year, int month, int day, int hour, int minute, int second) {
+  struct tm t = {};
+  t.tm_year = year - 1900;
+  t.tm_mon = month - 1;
+  t.tm_mday = day;
+  t.tm_hour = hour;
+  t.tm_min = minute;
+  t.tm_sec = second;
+  t.tm_isdst = 0;
+  return (int64_t)mktime(&t);
+}

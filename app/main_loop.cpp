@@ -1,0 +1,107 @@
+#include <SDL_image.h>
+#include <SDL_ttf.h>
+#include <cstdio>
+
+#include "app/input.h"
+#include "app/program.h"
+#include "app/screen_table.h"
+#include "app/window.h"
+
+namespace {
+
+uint32_t sdl_ticks(void*) { return SDL_GetTicks(); }
+void sdl_delay(void*, uint32_t ms) { SDL_Delay(ms); }
+
+// A start-up failure: one line naming the cause, then the exit code.
+int fail(int code, const char* what) {
+  fprintf(stderr, "hxm: %s: %s\n", what, SDL_GetError());
+  return code;
+}
+
+void background_music(Program& p) {
+  if (p.app.music_started != 0) return;
+  p.app.music_clock += p.clock.dt;
+  if (p.app.music_clock > BACKGROUND_MUSIC_AFTER) {
+    p.app.music_started = 1;
+    set_music_volume(p.sounds, BACKGROUND_MUSIC_VOLUME);
+    play_music(p.sounds.app_background, -1);
+  }
+}
+
+}  // namespace
+
+LoopSeams real_loop_seams() {
+  LoopSeams seams;
+  seams.ticks = sdl_ticks;
+  seams.delay = sdl_delay;
+  return seams;
+}
+
+uint32_t pacing_delay(uint32_t last_tick, uint32_t now) {
+  uint32_t left = last_tick - now + (FRAME_MS - 1);
+  return left <= FRAME_MS - 1 ? left + 1 : 0;
+}
+
+int start_up(Program& p) {
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO) != 0) return fail(2, "cannot start SDL");
+  if (TTF_Init() != 0) return fail(3, "cannot start the font library");
+  if ((IMG_Init(IMG_INIT_PNG) & IMG_INIT_PNG) == 0) return fail(4, "no PNG support");
+  load_sound_bank(p.sounds);
+  p.app = AppState{};
+  create_window(p.display);
+  if (!p.display.window) return fail(5, "cannot create the window");
+  create_renderer(p.clock, p.display);
+  if (!p.clock.renderer) return fail(6, "cannot create the renderer");
+  p.pointer.left_down = 0;
+  p.pointer.right_down = 0;
+  SDL_GetMouseState(&p.pointer.x, &p.pointer.y);
+  p.palette = Palette{};
+  device_screen_reset(p.device_screen);
+  set_music_volume(p.sounds, INTRO_MUSIC_VOLUME);
+  play_music(p.sounds.app_intro, 0);
+  return 0;
+}
+
+void run_frame(Program& p, const LoopSeams& seams) {
+  if (seams.before_frame) seams.before_frame(p, seams.ctx);
+  dispatch_input(p);
+
+  if (p.first_frame) {
+    p.clock.last_tick = seams.ticks(seams.ctx);
+    p.first_frame = false;
+  }
+  uint32_t wait = pacing_delay(p.clock.last_tick, seams.ticks(seams.ctx));
+  if (wait) seams.delay(seams.ctx, wait);
+  p.clock.dt = (float)(seams.ticks(seams.ctx) - p.clock.last_tick) / 1000.0f;
+  p.clock.last_tick = seams.ticks(seams.ctx);
+
+  SDL_Renderer* r = p.clock.renderer;
+  SDL_SetRenderDrawColor(r, p.palette.black.r, p.palette.black.g, p.palette.black.b,
+                         p.palette.black.a);
+  SDL_RenderClear(r);
+  background_music(p);
+  const ScreenFunctions& screen = screen_functions(p.app.screen);
+  if (screen.frame) screen.frame(p);
+
+  if (seams.before_present) seams.before_present(p, seams.ctx);
+  SDL_RenderPresent(r);
+}
+
+void shut_down(Program& p) {
+  stop_all_sounds();
+  free_sound_bank(p.sounds);
+  destroy_renderer(p.clock);
+  destroy_window(p.display);
+  Mix_Quit();
+  IMG_Quit();
+  SDL_Quit();
+}
+
+int hxm_main(const LoopSeams& seams) {
+  Program program;
+  int code = start_up(program);
+  if (code != 0) return code;
+  while (program.app.running == 1) run_frame(program, seams);
+  shut_down(program);
+  return 0;
+}

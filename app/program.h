@@ -1,0 +1,44 @@
+// Everything main owns for the run, and the loop that drives it.
+#pragma once
+
+#include "app/records.h"
+#include "app/sound_bank.h"
+#include "screens/device_screen.h"
+
+struct Program {
+  AppState app;
+  FrameClock clock;
+  Display display;
+  PointerState pointer;
+  Palette palette;
+  SoundBank sounds;
+  DeviceScreenState device_screen;
+  float intro_clock = 0.0f;  // seconds on the intro, never reset
+  bool first_frame = true;
+};
+
+// Replaceable pieces of the loop, for tests and tools; the program uses real_loop_seams().
+struct LoopSeams {
+  uint32_t (*ticks)(void* ctx) = nullptr;
+  void (*delay)(void* ctx, uint32_t ms) = nullptr;
+  void (*before_frame)(Program& program, void* ctx) = nullptr;    // may push events
+  void (*before_present)(Program& program, void* ctx) = nullptr;  // may read the frame back
+  void* ctx = nullptr;
+};
+LoopSeams real_loop_seams();
+
+enum : uint32_t { FRAME_MS = 16 };
+constexpr float INTRO_SECONDS = 4.3f;
+constexpr float BACKGROUND_MUSIC_AFTER = 10.0f;
+
+// Milliseconds to wait so a frame starts no earlier than 16 ms after last_tick;
+// unsigned arithmetic keeps it right across the tick counter's wrap.
+uint32_t pacing_delay(uint32_t last_tick, uint32_t now);
+
+// Start-up in order; 0 on success, else the exit code (2-7), with one line on stderr.
+int start_up(Program& program);
+// One frame: input, pacing, clear, music, the current screen, present.
+void run_frame(Program& program, const LoopSeams& seams);
+void shut_down(Program& program);
+// The whole run; returns the process exit code.
+int hxm_main(const LoopSeams& seams);

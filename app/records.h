@@ -1,0 +1,92 @@
+// The shell's records: one instance of each, owned by main for the whole run.
+#pragma once
+
+#include <SDL.h>
+#include <cstdint>
+
+// Screen ids held in AppState.screen.
+enum Screen : int32_t {
+  SCREEN_INTRO = 1,
+  SCREEN_MAIN_MENU = 2,
+  SCREEN_TRAINING_MENU = 3,
+  SCREEN_COMPETITION_MENU = 4,
+  SCREEN_STATISTICS = 5,
+  SCREEN_POWER_TRAINING = 6,
+  SCREEN_REACTION_TRAINING = 7,
+  SCREEN_HIT_COUNT_TRAINING = 8,
+  SCREEN_DEVICE = 9,
+  SCREEN_MONSTER_TRUCKS = 10,
+  SCREEN_TANKS = 11,
+  SCREEN_DUCK_HUNT = 12,
+  SCREEN_PROSPECTORS = 13,
+  SCREEN_COUNT = 14,  // one past the last id
+};
+
+// Scancodes the program reacts to.
+enum Key : int32_t {
+  KEY_ESCAPE = 41,
+  KEY_SPACE = 44,
+  KEY_DELETE = 76,
+  KEY_RIGHT = 79,
+  KEY_LEFT = 80,
+  KEY_DOWN = 81,
+  KEY_UP = 82,
+  KEY_KEYPAD_MINUS = 86,
+  KEY_KEYPAD_PLUS = 87,
+};
+
+struct AppState {
+  int32_t running = 1;        // the loop runs while exactly 1
+  int32_t link_running = 1;   // under SensorLink.mutex
+  int32_t store_running = 1;  // under RecordStore.mutex
+  int32_t screen = SCREEN_INTRO;
+  int32_t music_started = 0;
+  float music_clock = 0.0f;
+};
+
+struct FrameClock {
+  uint32_t last_tick = 0;  // ms at the start of the current frame
+  float dt = 0.0f;         // seconds since the previous frame's start
+  SDL_Renderer* renderer = nullptr;
+};
+
+struct Palette {
+  SDL_Color black{0, 0, 0, 255};  // clears every frame
+  SDL_Color shade{0, 0, 0, 150};
+  SDL_Color red{255, 0, 0, 255};
+  SDL_Color white{255, 255, 255, 255};
+  SDL_Color lime{203, 212, 43, 255};
+  SDL_Color amber{227, 200, 50, 255};
+  SDL_Color dark_grey{56, 56, 56, 255};
+  SDL_Color ink{7, 8, 8, 255};
+  SDL_Color green{101, 176, 34, 255};
+  SDL_Color gold{255, 215, 0, 255};
+  SDL_Color silver{192, 192, 192, 255};
+  SDL_Color tan{210, 180, 140, 255};
+  SDL_Color slate{141, 168, 170, 255};
+  SDL_Color brown{111, 68, 53, 255};
+};
+
+struct Display {
+  SDL_Window* window = nullptr;
+  int32_t width = 800;
+  int32_t height = 600;
+  float unit = 0.0f;  // height / 40 in integers: every size on screen derives from it
+};
+
+struct PointerState {
+  int32_t left_down = 0;
+  int32_t right_down = 0;
+  int32_t x = 0;  // read at the start of each dispatch
+  int32_t y = 0;
+  int32_t event_x = 0;  // read right after each event is taken from the queue
+  int32_t event_y = 0;
+  SDL_Event event{};
+};
+
+// A float over [a, b] from the C library's generator, seeded once with the time.
+float random_between(float a, float b);
+
+// Calendar time of a local date and time given as six integers (month 1-12),
+// daylight saving time taken as not in effect.
+int64_t calendar_time(int year, int month, int day, int hour, int minute, int second);

@@ -1,0 +1,44 @@
+#include "app/screen_table.h"
+
+namespace {
+
+void intro_frame(Program& p) {
+  p.intro_clock += p.clock.dt;
+  if (p.intro_clock >= INTRO_SECONDS) p.app.screen = SCREEN_MAIN_MENU;
+}
+
+// Escape returns to the main menu from the two sub-menus.
+void escape_to_main_menu(Program& p, int32_t scancode) {
+  if (scancode == KEY_ESCAPE) p.app.screen = SCREEN_MAIN_MENU;
+}
+
+// Escape leaves the settings screen unless one of its dialogs is open.
+void device_screen_key(Program& p, int32_t scancode) {
+  if (scancode == KEY_ESCAPE && !device_screen_busy(p.device_screen)) p.app.screen = SCREEN_MAIN_MENU;
+}
+
+const ScreenFunctions table[SCREEN_COUNT] = {
+    /* 0: no screen */ {},
+    /* SCREEN_INTRO */ {intro_frame, nullptr, nullptr, nullptr},
+    /* SCREEN_MAIN_MENU */ {},
+    /* SCREEN_TRAINING_MENU */ {nullptr, nullptr, escape_to_main_menu, nullptr},
+    /* SCREEN_COMPETITION_MENU */ {nullptr, nullptr, escape_to_main_menu, nullptr},
+    /* SCREEN_STATISTICS */ {},
+    /* SCREEN_POWER_TRAINING */ {},
+    /* SCREEN_REACTION_TRAINING */ {},
+    /* SCREEN_HIT_COUNT_TRAINING */ {},
+    /* SCREEN_DEVICE */ {nullptr, nullptr, device_screen_key, nullptr},
+    /* SCREEN_MONSTER_TRUCKS */ {},
+    /* SCREEN_TANKS */ {},
+    /* SCREEN_DUCK_HUNT */ {},
+    /* SCREEN_PROSPECTORS */ {},
+};
+
+const ScreenFunctions no_screen{};
+
+}  // namespace
+
+const ScreenFunctions& screen_functions(int32_t screen) {
+  if (screen < SCREEN_INTRO || screen >= SCREEN_COUNT) return no_screen;
+  return table[screen];
+}

@@ -1,0 +1,70 @@
+#include "tests/support.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+bool start_sdl_dummy() {
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  return SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO) == 0;
+}
+
+OffscreenRenderer make_offscreen_renderer(int w, int h) {
+  OffscreenRenderer o;
+  o.surface = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_RGBA32);
+  if (o.surface) o.renderer = SDL_CreateSoftwareRenderer(o.surface);
+  if (o.renderer) SDL_SetRenderDrawBlendMode(o.renderer, SDL_BLENDMODE_BLEND);
+  return o;
+}
+
+void free_offscreen_renderer(OffscreenRenderer& o) {
+  if (o.renderer) SDL_DestroyRenderer(o.renderer);
+  if (o.surface) SDL_FreeSurface(o.surface);
+  o = OffscreenRenderer{};
+}
+
+SDL_Color offscreen_pixel(const OffscreenRenderer& o, int x, int y) {
+  SDL_Color c{0, 0, 0, 0};
+  if (!o.surface || x < 0 || y < 0 || x >= o.surface->w || y >= o.surface->h) return c;
+  const Uint8* row = (const Uint8*)o.surface->pixels + y * o.surface->pitch;
+  Uint32 px;
+  memcpy(&px, row + x * 4, 4);
+  SDL_GetRGBA(px, o.surface->format, &c.r, &c.g, &c.b, &c.a);
+  return c;
+}
+
+std::string make_temp_dir() {
+  std::string templ = (std::filesystem::temp_directory_path() / "hxm-test-XXXXXX").string();
+  char* made = mkdtemp(templ.data());
+  return made ? std::string(made) : std::string();
+}
+
+void remove_tree(const std::string& path) {
+  std::error_code ec;
+  if (!path.empty()) std::filesystem::remove_all(path, ec);
+}
+
+namespace {
+uint32_t fake_now(void* ctx) { return ((FakeTicks*)ctx)->now; }
+void fake_delay(void* ctx, uint32_t ms) {
+  FakeTicks* t = (FakeTicks*)ctx;
+  t->now += ms;
+  t->waited += ms;
+  t->last_delay = ms;
+}
+void fake_work(Program&, void* ctx) {
+  FakeTicks* t = (FakeTicks*)ctx;
+  t->now += t->work_ms;
+  t->last_delay = 0;
+}
+}  // namespace
+
+LoopSeams fake_ticks_seams(FakeTicks& ticks) {
+  LoopSeams s;
+  s.ticks = fake_now;
+  s.delay = fake_delay;
+  s.before_frame = fake_work;
+  s.ctx = &ticks;
+  return s;
+}

@@ -1,0 +1,34 @@
+// Shared pieces of the test suite.
+#pragma once
+
+#include <SDL.h>
+
+#include <string>
+
+#include "app/program.h"
+
+// Starts SDL (video and audio) on the dummy drivers; false if it could not.
+bool start_sdl_dummy();
+
+// A software renderer drawing into an offscreen RGBA surface of w x h.
+struct OffscreenRenderer {
+  SDL_Surface* surface = nullptr;
+  SDL_Renderer* renderer = nullptr;
+};
+OffscreenRenderer make_offscreen_renderer(int w, int h);
+void free_offscreen_renderer(OffscreenRenderer& o);
+// The colour of one pixel of the offscreen surface.
+SDL_Color offscreen_pixel(const OffscreenRenderer& o, int x, int y);
+
+// A fresh empty directory under the system's temporary folder, removed by the caller.
+std::string make_temp_dir();
+void remove_tree(const std::string& path);
+
+// A tick source for the main loop: time moves only when the loop waits or a test says so.
+struct FakeTicks {
+  uint32_t now = 0;
+  uint32_t waited = 0;       // sum of all delays asked for
+  uint32_t last_delay = 0;   // the last delay asked for (0 when none in the last frame)
+  uint32_t work_ms = 0;      // added before each frame, as if the frame's work took that long
+};
+LoopSeams fake_ticks_seams(FakeTicks& ticks);

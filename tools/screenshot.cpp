@@ -1,0 +1,121 @@
+// Runs the real program on a virtual clock, feeds it scripted input and saves chosen frames.
+//
+//   hxm-screenshot OUT_DIR STEP...
+//   STEP is FRAME:shot:NAME | FRAME:key:SCANCODE | FRAME:click:X,Y | FRAME:quit
+//
+// Every frame is exactly 16 ms of virtual time, so frame 300 is 4.8 s after start.
+// The program ends after the last step.
+#include <SDL.h>
+#include <SDL_image.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/program.h"
+
+namespace {
+
+struct Step {
+  int frame = 0;
+  std::string action;
+  std::string arg;
+};
+
+struct Script {
+  std::string out_dir;
+  std::vector<Step> steps;
+  int frame = 0;
+  uint32_t now = 0;
+  int failures = 0;
+};
+
+uint32_t virtual_ticks(void* ctx) { return ((Script*)ctx)->now; }
+void virtual_delay(void* ctx, uint32_t ms) { ((Script*)ctx)->now += ms; }
+
+void push_steps(Program& p, void* ctx) {
+  Script* s = (Script*)ctx;
+  for (const Step& step : s->steps) {
+    if (step.frame != s->frame) continue;
+    SDL_Event e{};
+    if (step.action == "key") {
+      e.type = SDL_KEYDOWN;
+      e.key.keysym.scancode = (SDL_Scancode)atoi(step.arg.c_str());
+      SDL_PushEvent(&e);
+    } else if (step.action == "click") {
+      int x = 0, y = 0;
+      sscanf(step.arg.c_str(), "%d,%d", &x, &y);
+      SDL_WarpMouseInWindow(p.display.window, x, y);
+      SDL_PumpEvents();
+      e.type = SDL_MOUSEBUTTONDOWN;
+      e.button.button = SDL_BUTTON_LEFT;
+      e.button.x = x;
+      e.button.y = y;
+      SDL_PushEvent(&e);
+      e.type = SDL_MOUSEBUTTONUP;
+      SDL_PushEvent(&e);
+    } else if (step.action == "quit") {
+      e.type = SDL_QUIT;
+      SDL_PushEvent(&e);
+    }
+  }
+}
+
+void save_shots(Program& p, void* ctx) {
+  Script* s = (Script*)ctx;
+  for (const Step& step : s->steps) {
+    if (step.frame != s->frame || step.action != "shot") continue;
+    int w = p.display.width, h = p.display.height;
+    SDL_Surface* shot = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_RGBA32);
+    std::string path = s->out_dir + "/" + step.arg + ".png";
+    if (!shot ||
+        SDL_RenderReadPixels(p.clock.renderer, nullptr, SDL_PIXELFORMAT_RGBA32, shot->pixels,
+                             shot->pitch) != 0 ||
+        IMG_SavePNG(shot, path.c_str()) != 0) {
+      fprintf(stderr, "hxm-screenshot: cannot save %s: %s\n", path.c_str(), SDL_GetError());
+      s->failures++;
+    } else {
+      printf("%s\n", path.c_str());
+    }
+    SDL_FreeSurface(shot);
+  }
+  s->frame++;
+  int last = 0;
+  for (const Step& step : s->steps) last = step.frame > last ? step.frame : last;
+  if (s->frame > last) p.app.running = 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    fprintf(stderr, "usage: hxm-screenshot OUT_DIR FRAME:shot:NAME|FRAME:key:CODE|FRAME:click:X,Y|FRAME:quit...\n");
+    return 2;
+  }
+  Script script;
+  script.out_dir = argv[1];
+  for (int i = 2; i < argc; ++i) {
+    std::string a = argv[i];
+    size_t c1 = a.find(':');
+    if (c1 == std::string::npos) {
+      fprintf(stderr, "hxm-screenshot: bad step %s\n", argv[i]);
+      return 2;
+    }
+    size_t c2 = a.find(':', c1 + 1);
+    Step step;
+    step.frame = atoi(a.substr(0, c1).c_str());
+    step.action = a.substr(c1 + 1, c2 == std::string::npos ? std::string::npos : c2 - c1 - 1);
+    if (c2 != std::string::npos) step.arg = a.substr(c2 + 1);
+    script.steps.push_back(step);
+  }
+  LoopSeams seams;
+  seams.ticks = virtual_ticks;
+  seams.delay = virtual_delay;
+  seams.before_frame = push_steps;
+  seams.before_present = save_shots;
+  seams.ctx = &script;
+  int code = hxm_main(seams);
+  return code != 0 ? code : (script.failures ? 1 : 0);
+}
