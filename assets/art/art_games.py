@@ -491,7 +491,7 @@ def field_background(w, h):
         c = (70, 118, 40) if i % 3 else (96, 140, 52)
         parts.append(path(f'M{f(x - 8)},{f(y)} L{f(x - 12)},{f(y - 18)} M{f(x)},{f(y)} '
                           f'L{f(x)},{f(y - 24)} M{f(x + 8)},{f(y)} L{f(x + 12)},{f(y - 18)}',
-                          stroke=c, sw=4, opacity=0.8))
+                          stroke=c, sw=4, opacity=0.45))
     for i in range(14):  # stones at the edges
         x = rng.choice((rng.random() * w * 0.2, w - rng.random() * w * 0.2))
         y = rng.random() * h
@@ -598,7 +598,7 @@ LOG_STATES = [
     dict(cuts=[], split=False, spread=0, cracks=0, chips=0),
     dict(cuts=[], split=False, spread=0, cracks=5, chips=6),
     dict(cuts=[-180, 260], split=False, spread=110, cracks=3, chips=14),
-    dict(cuts=[-420, -140, 120, 400], split=True, spread=330, cracks=0, chips=30),
+    dict(cuts=[-420, -140, 120, 400], split=True, spread=250, cracks=0, chips=30),
 ]
 
 
@@ -614,20 +614,22 @@ def log(w, h, state):
     for i in range(len(edges) - 1):
         left = cut_lines[i - 1] if i > 0 else [(-760, -200), (-760, 200)]
         right = cut_lines[i] if i < len(cut_lines) else [(760, -200), (760, 200)]
-        outline = left + list(reversed(right))
         mid_x = (edges[i] + edges[i + 1]) / 2
         if spec['split']:
             seam = [(x, rng.uniform(-30, 30)) for x in
-                    (edges[i] - 40, mid_x, edges[i + 1] + 40)]
-            pieces.append(([p for p in outline if p[1] < 0] + seam[::-1], mid_x, -1))
-            pieces.append(([p for p in outline if p[1] >= 0] + seam, mid_x, 1))
+                    (edges[i] - 60, mid_x, edges[i + 1] + 60)]
+            top = [p for p in left if p[1] < 0] + seam + [p for p in right[::-1] if p[1] < 0]
+            bottom = ([p for p in left if p[1] >= 0] + [p for p in right[::-1] if p[1] >= 0]
+                      + seam[::-1])
+            pieces.append((top, mid_x, -1))
+            pieces.append((bottom, mid_x, 1))
         else:
-            pieces.append((outline, mid_x, 0))
+            pieces.append((left + right[::-1], mid_x, 0))
     for n, (outline, mid_x, side) in enumerate(pieces):
         spread = spec['spread']
-        dx = mid_x / 760 * spread * 0.35
-        dy = (side if side else (1 if n % 2 else -1)) * spread * rng.uniform(0.5, 1.0)
-        angle = rng.uniform(-1, 1) * spread / 18
+        dx = mid_x / 760 * spread * 0.5
+        dy = (side if side else (1 if n % 2 else -1)) * spread * rng.uniform(0.45, 1.0)
+        angle = rng.uniform(-1, 1) * spread / 14
         clip = f'<clipPath id="piece{n}"><polygon points="{pts(outline)}"/></clipPath>'
         parts.append(defs(clip) + group(
             f'<g clip-path="url(#piece{n})">{body}</g>',
