@@ -1,0 +1,90 @@
+// The compiled-in pictures, the fixed texts, the fonts and the texture catalog.
+#pragma once
+
+#include <SDL.h>
+#include <SDL_ttf.h>
+
+#include <cstddef>
+#include <cstdint>
+
+#include "app/records.h"
+
+// Every slot of the catalog in order, from one table.
+#define HXM_IGNORE_IMAGE(name, w, h)
+#define HXM_IGNORE_TEXT(name, text, font, colour)
+#define HXM_IGNORE_SLOT(name)
+
+enum ImageId : int32_t {
+#define IMAGE(name, w, h) IMG_##name,
+#define TEXT HXM_IGNORE_TEXT
+#define SLOT HXM_IGNORE_SLOT
+#include "assets/catalog.def"
+#undef IMAGE
+#undef TEXT
+#undef SLOT
+  IMAGE_COUNT
+};
+
+enum TextId : int32_t {
+#define IMAGE HXM_IGNORE_IMAGE
+#define TEXT(name, text, font, colour) TXT_##name,
+#define SLOT HXM_IGNORE_SLOT
+#include "assets/catalog.def"
+#undef IMAGE
+#undef TEXT
+#undef SLOT
+  TEXT_COUNT
+};
+
+// 250 texture handles, each null until filled.
+struct TextureCatalog {
+#define IMAGE(name, w, h) SDL_Texture* name = nullptr;
+#define TEXT(name, text, font, colour) SDL_Texture* name = nullptr;
+#define SLOT(name) SDL_Texture* name = nullptr;
+#include "assets/catalog.def"
+#undef IMAGE
+#undef TEXT
+#undef SLOT
+};
+
+enum : int32_t { TEXTURE_SLOT_COUNT = 250 };
+static_assert(sizeof(TextureCatalog) == TEXTURE_SLOT_COUNT * sizeof(SDL_Texture*));
+static_assert(IMAGE_COUNT == 135 && TEXT_COUNT == 78);
+
+// The catalog's slots by position, for loops over all of them.
+SDL_Texture*& catalog_slot(TextureCatalog& catalog, int32_t index);
+SDL_Texture*& image_texture(TextureCatalog& catalog, ImageId id);
+SDL_Texture*& text_texture(TextureCatalog& catalog, TextId id);
+
+struct FontSet {
+  TTF_Font* fontSmall = nullptr;   // U
+  TTF_Font* fontMedium = nullptr;  // 1.5 U
+  TTF_Font* fontLarge = nullptr;   // 2.5 U
+  TTF_Font* fontHuge = nullptr;    // 3.5 U
+  TTF_Font* fontGiant = nullptr;   // 6 U
+};
+
+constexpr const char* FONT_PATH = "font/hxm_font.ttf";
+// Point sizes of the five fonts for a layout unit, in FontSet order.
+void font_point_sizes(float unit, int sizes[5]);
+
+// What the catalog table says of each picture and text.
+struct ImageInfo {
+  const char* name;
+  int32_t width, height;  // exact pixel size of the compiled-in PNG
+  const unsigned char* png;
+  size_t png_size;
+};
+struct TextInfo {
+  const char* name;
+  const char* text;  // UTF-8
+  TTF_Font* FontSet::*font;
+  SDL_Color Palette::*colour;
+};
+extern const ImageInfo image_info[IMAGE_COUNT];
+extern const TextInfo text_info[TEXT_COUNT];
+extern const char* const slot_names[TEXTURE_SLOT_COUNT];
+
+struct PixelSize {
+  int32_t w = 0, h = 0;
+};
