@@ -1,0 +1,124 @@
+// The four games: the medals and each game's scene.
+#include "assets/layout_rules.h"
+
+static_assert(IMG_log4 == IMG_log1 + 3, "the log states are numbered in catalog order");
+
+static void layout_monster_trucks(LayoutTable& L, const LayoutFrame& f) {
+  const LayoutInput& in = f.in;
+  const float W = f.W, H = f.H, U = f.U;
+  L.arenaBackgroundRect = cover_fit(f, aspect(in, IMG_arenaBackground), COVER_CENTRE);
+  const SDL_FRect& arena = L.arenaBackgroundRect;
+  L.logoCaptionRect = image_centred(f, 0.45f * arena.h + arena.y, U, aspect(in, IMG_logoCaption));
+  // The game sets the x of the trucks, the chain, the wheels and the mud.
+  L.truckBlueRect = image_rect(0, 0.6f * H - 5 * U, 10 * U, aspect(in, IMG_truckBlue));
+  L.truckOrangeRect = image_rect(0, 0.6f * H - 5 * U, 10 * U, aspect(in, IMG_truckOrange));
+  L.chainRect = image_by_width(0, 0.54f * H, 40 * U - L.truckBlueRect.w, aspect(in, IMG_chain));
+  // Wheels and mud 2 and 4 (and 6, 8) stand 2U higher than the odd ones.
+  const float ground = 0.745f * H - 4.5f * U;
+  for (int i = 0; i < 4; ++i) {
+    const float y = ground - (i % 2 ? 2 * U : 0);
+    L.wheelGreenRect[i] = image_rect(0, y, 9 * U, aspect(in, IMG_wheelGreen1));
+    L.wheelYellowRect[i] = image_rect(0, y, 9 * U, aspect(in, IMG_wheelGreen1));
+  }
+  for (int i = 0; i < 8; ++i)
+    L.dustRect[i] = image_rect(0, 9 * U + ground - (i % 2 ? 2 * U : 0) - 9 * U, 9 * U, aspect(in, IMG_dust4));
+  L.trayRect = image_centred(f, 6.5f * U, 5 * U, aspect(in, IMG_tray));
+  const PixelSize colon = in.text[TXT_titleColonRed];
+  L.titleColonRedRect = text_centred(W / 2, 8.8f * U - colon.h / 2.0f, colon);
+}
+
+static void layout_tanks(LayoutTable& L, const LayoutFrame& f) {
+  const LayoutInput& in = f.in;
+  const float W = f.W, H = f.H, U = f.U;
+  L.fieldBackgroundRect = image_by_width(0, 0, W, aspect(in, IMG_fieldBackground));
+  const float yellow = aspect(in, IMG_tankYellow), grey = aspect(in, IMG_tankGrey);
+  L.tankYellowRect = image_rect(W / 2 - (17 * H / 3 * yellow) / 10, 943 * U / 42, H / 3, yellow);
+  L.tankGreyRect = image_rect(0.75f * H / 3 * grey + W / 2, 943 * U / 42, H / 3, grey);
+
+  // Three rows of logs in each column, row 1 nearest the tanks. Every state of a log is
+  // centred on the whole log, whose centre is where the shells of that row burst.
+  const float row_top[3] = {16 * U, 11 * U, 6 * U};
+  const struct {
+    SDL_FRect* logs;
+    float x;
+    float* centres;
+  } columns[2] = {{L.leftLogRect, W / 2 - 16 * U, &L.logRowCentreY[0]},
+                  {L.rightLogRect, W / 2 + 4 * U, &L.logRowCentreY[3]}};
+  for (const auto& column : columns)
+    for (int row = 0; row < 3; ++row) {
+      const float centre = row_top[row] + 6 * U / aspect(in, IMG_log1);
+      column.centres[row] = centre;
+      for (int state = 0; state < 4; ++state) {
+        const float h = 12 * U / aspect(in, (ImageId)(IMG_log1 + state));
+        column.logs[4 * row + state] = {column.x, centre - h / 2, 12 * U, h};
+      }
+    }
+
+  // Blasts and shells start at their tank's horizontal centre; the game moves the shells' y.
+  const float yellow_middle = L.tankYellowRect.w / 2 + L.tankYellowRect.x;
+  const float grey_middle = L.tankGreyRect.w / 2 + L.tankGreyRect.x;
+  for (int i = 0; i < 6; ++i)
+    L.blastRect[i] = {(i < 3 ? yellow_middle : grey_middle) - 4.5f * U, L.logRowCentreY[i] - 4.5f * U,
+                      9 * U, 9 * U};
+  const float shell = aspect(in, IMG_shell);
+  for (int i = 0; i < 75; ++i) {
+    L.leftShellRects[i] = image_rect(yellow_middle - 0.5f * U, L.tankGreyRect.y, 2 * U, shell);
+    L.rightShellRects[i] = image_rect(grey_middle - 0.5f * U, L.tankGreyRect.y, 2 * U, shell);
+  }
+}
+
+static void layout_duck_hunt(LayoutTable& L, const LayoutFrame& f) {
+  const LayoutInput& in = f.in;
+  const float W = f.W, H = f.H, U = f.U;
+  const float bar = L.bottomBarRect.h;
+  L.meadowBackgroundRect = cover_fit(f, aspect(in, IMG_meadowBackground), COVER_CENTRE);
+  const float grass = aspect(in, IMG_grass);
+  L.grassRect = image_by_width(0, H - W / grass, W, grass);
+  const float tree = aspect(in, IMG_tree);
+  L.treeRect = image_by_width(W / 4 - 10 * U, H - 20 * U / tree - bar, 20 * U, tree);
+  const float hud = aspect(in, IMG_duckHudBlue);
+  L.duckHudBlueRect = image_by_width(W / 4 - 5 * U, U, 10 * U, hud);
+  L.duckHudRedRect = image_by_width(3 * W / 4 - 5 * U, U, 10 * U, hud);
+  const float blue = aspect(in, IMG_hunterBlue), red = aspect(in, IMG_hunterRed);
+  L.hunterBlueRect = image_by_width(W / 2 - 16 * U - 5 * U, H - 10 * U / blue - bar / 2, 10 * U, blue);
+  L.hunterRedRect = image_by_width(W / 2 + 16 * U - 5 * U, H - 10 * U / red - bar / 2, 10 * U, red);
+  const float crosshair = aspect(in, IMG_crosshair);
+  L.crosshairRect =
+      image_by_width(W / 2 - 5 * U, H / 2 - 10 * U / crosshair / 2 - bar / 2, 10 * U, crosshair);
+}
+
+static void layout_prospectors(LayoutTable& L, const LayoutFrame& f) {
+  const LayoutInput& in = f.in;
+  const float W = f.W, H = f.H, U = f.U;
+  L.caveBackgroundRect = cover_fit(f, aspect(in, IMG_caveBackground), COVER_CENTRE);
+  L.rockPillarRect = image_centred(f, 0, H - L.bottomBarRect.h, aspect(in, IMG_rockPillar));
+  const float miner = aspect(in, IMG_minerBlue1);
+  L.minerBlueRect = image_rect(W / 2 - 18 * U - 20 * U * miner / 2, 14 * U, 20 * U, miner);
+  L.minerRedRect = image_rect(W / 2 + 18 * U - 20 * U * miner / 2, 14 * U, 20 * U, miner);
+  const float sack = aspect(in, IMG_sackBlue);
+  L.sackBlueRect = image_rect(U, 25 * U, 11 * U, sack);
+  L.sackRedRect = image_rect(W - U - 11 * U * sack, 25 * U, 11 * U, sack);
+  // Each player's emerald, diamond and nugget counters, one under the other.
+  const struct {
+    SDL_FRect* gems[3];
+    float x;
+  } columns[2] = {{{&L.emeraldRect1, &L.diamondRect1, &L.goldNuggetRect1}, W / 2 - 22.2f * U},
+                  {{&L.emeraldRect2, &L.diamondRect2, &L.goldNuggetRect2}, W / 2 + 19 * U}};
+  for (const auto& column : columns)
+    for (int i = 0; i < 3; ++i) *column.gems[i] = {column.x, (2 + 3 * i) * U, 3 * U, 3 * U};
+  L.dynamiteRect = image_centred(f, 27 * U, 8 * U, aspect(in, IMG_dynamite));
+  const PixelSize colon = in.text[TXT_titleColonRed2];
+  L.titleColonRed2Rect = text_centred(W / 2 - 0.4f * U, 31.5f * U - colon.h / 2.0f, colon);
+}
+
+void layout_games(LayoutTable& L, const LayoutFrame& f) {
+  const LayoutInput& in = f.in;
+  const float W = f.W, H = f.H, U = f.U;
+  // Where the left player's win puts them; the game moves their x when it ends.
+  L.medalGoldRect = image_rect(W / 2 - 30 * U, H / 2 - 15 * U, 30 * U, aspect(in, IMG_medalGold));
+  L.medalSilverRect = image_rect(15 * U + W / 2, H / 2 - 15 * U, 30 * U, aspect(in, IMG_medalSilver));
+  layout_monster_trucks(L, f);
+  layout_tanks(L, f);
+  layout_duck_hunt(L, f);
+  layout_prospectors(L, f);
+}
