@@ -688,3 +688,268 @@ PICTURES.update({
 })
 PICTURES.update(frames('log', 4, log))
 PICTURES.update(frames('blast', 7, blast))
+
+
+# ---------------------------------------------------------------- duck hunt
+# The tree stands at the left quarter on the horizon line; hunters stand low in
+# the grass, the blue one aiming up and right, the red one up and left.
+
+def meadow_background(w, h):
+    rng = random.Random(1920)
+    horizon = h * 0.62
+    parts = [defs(
+        linear('sky', [(0, (18, 34, 72)), (0.6, (52, 96, 150)), (1, (150, 176, 170))]),
+        linear('meadow', [(0, (70, 120, 40)), (1, (30, 62, 22))]),
+        linear('hillFar', [(0, (50, 88, 70)), (1, (40, 70, 50))]),
+        linear('hillNear', [(0, (56, 104, 40)), (1, (40, 80, 30))]))]
+    parts.append(rect(0, 0, w, h, fill=url('sky')))
+    parts.append(glow('sun', w * 0.78, horizon - h * 0.12, h * 0.45, (255, 230, 170), 0.6))
+    parts.append(circle(w * 0.78, horizon - h * 0.12, h * 0.06, fill=(255, 240, 200)))
+    for i in range(6):  # clouds
+        cx, cy = rng.uniform(0.05, 0.95) * w, rng.uniform(0.08, 0.38) * h
+        for j in range(5):
+            parts.append(ellipse(cx + (j - 2) * 70 + rng.uniform(-20, 20),
+                                 cy + rng.uniform(-20, 14), 90 + rng.uniform(0, 40),
+                                 40 + rng.uniform(0, 20), fill=(230, 236, 245), opacity=0.22))
+    for grad, base, amp, seed in (('hillFar', horizon - h * 0.08, h * 0.06, 3),
+                                  ('hillNear', horizon - h * 0.02, h * 0.04, 5)):
+        r2 = random.Random(seed)
+        ridge = [(x, base - amp * (0.5 + 0.5 * math.sin(x / w * 6.0 + seed) *
+                                   r2.uniform(0.6, 1.0)))
+                 for x in [w * i / 10 for i in range(11)]]
+        parts.append(path(smooth_open(ridge) + f' L{f(w)},{f(h)} L0,{f(h)} Z',
+                          fill=url(grad)))
+    parts.append(rect(0, horizon, w, h - horizon, fill=url('meadow')))
+    for i in range(120):  # flowers and tufts in the meadow, larger nearer
+        y = horizon + (h - horizon) * rng.random() ** 0.7
+        x = rng.random() * w
+        s = 3 + 10 * (y - horizon) / (h - horizon)
+        c = rng.choice([(240, 240, 230), AMBER, (230, 120, 160), LIME])
+        parts.append(circle(x, y, s, fill=c, opacity=0.75))
+    return ''.join(parts)
+
+
+def grass_blades(w, top, bottom, rng, count, colours):
+    out = []
+    for i in range(count):
+        x = w * i / count + rng.uniform(-10, 10)
+        tip = top + (bottom - top) * rng.random() * 0.6
+        lean = rng.uniform(-60, 60)
+        base_w = rng.uniform(14, 26)
+        out.append(path(f'M{f(x - base_w)},{f(bottom)} Q{f(x + lean * 0.3)},{f((tip + bottom) / 2)} '
+                        f'{f(x + lean)},{f(tip)} Q{f(x + lean * 0.2 + base_w * 0.4)},'
+                        f'{f((tip + bottom) / 2)} {f(x + base_w)},{f(bottom)} Z',
+                        fill=rng.choice(colours)))
+    return ''.join(out)
+
+
+def grass(w, h):
+    """Foreground grass along the bottom edge; the sky above stays transparent."""
+    rng = random.Random(1080)
+    top, solid = h * 0.70, h * 0.86
+    return (defs(linear('sod', [(0, (36, 78, 24)), (1, (16, 40, 12))])) +
+            grass_blades(w, top + h * 0.04, solid + 10, rng, 140,
+                         [(40, 90, 28), (50, 104, 32), (34, 76, 22)]) +
+            rect(0, solid, w, h - solid, fill=url('sod')) +
+            grass_blades(w, top + h * 0.08, h, rng, 110,
+                         [(70, 130, 40), (86, 150, 46), (60, 116, 34)]))
+
+
+def tree(w, h):
+    rng = random.Random(622)
+    k = w / 622
+    parts = [defs(
+        linear('trunk', [(0, (70, 46, 26)), (0.5, (120, 84, 50)), (1, (60, 40, 22))], 0, 0, 1, 0),
+        radial('leaf', [(0, (110, 170, 60)), (0.7, (60, 120, 36)), (1, (34, 80, 24))],
+               0.5, 0.5, 0.5, 0.35, 0.3))]
+    parts.append(path('M270,829 C280,700 282,600 262,480 L240,420 L290,440 L311,380 '
+                      'L332,440 L380,410 L352,490 C336,600 340,700 352,829 Z',
+                      fill=url('trunk'), stroke=(40, 26, 14), sw=10))
+    parts.append(ellipse(311, 822, 160, 14, fill=BLACK, opacity=0.3))
+    clusters = [(311, 250, 230), (160, 330, 150), (462, 330, 150), (220, 150, 140),
+                (410, 150, 140), (311, 110, 130), (311, 360, 170)]
+    for cx, cy, r in clusters:
+        parts.append(path(blob(cx, cy, r, rng, 10, 0.12), fill=url('leaf'),
+                          stroke=(24, 60, 18), sw=10))
+    for i in range(12):  # highlights on the sunny side
+        cx, cy, r = clusters[i % len(clusters)]
+        parts.append(ellipse(cx + rng.uniform(-0.4, 0.3) * r, cy + rng.uniform(-0.5, 0.1) * r,
+                             r * 0.18, r * 0.1, fill=(160, 210, 90), opacity=0.5))
+    return group(''.join(parts), f'scale({k:.4f},{h / 829:.4f})')
+
+
+def duck_figure(colour, wing):
+    """A duck flying right in a 400 x 600 frame; wing 0 up, 1 level, 2 down."""
+    dark, light = shade(colour, 0.45), shade(colour, 1.35)
+    outline = (20, 20, 24)
+    parts = [defs(
+        linear('duckBody', [(0, light), (0.5, colour), (1, dark)]),
+        linear('duckWing', [(0, shade(colour, 1.2)), (1, shade(colour, 0.6))]),
+        radial('duckHead', [(0, (60, 170, 90)), (1, (14, 70, 40))], 0.4, 0.35, 0.6))]
+    # Wings hinge at the shoulder (200, 300); tips high, level or low.
+    far_wing = {0: 'M205,300 C215,220 215,150 190,80 C240,140 260,220 250,305 Z',
+                1: 'M210,300 C170,270 110,262 50,272 C110,300 160,318 225,318 Z',
+                2: 'M205,320 C215,400 210,470 185,530 C240,480 260,400 250,318 Z'}[wing]
+    near_wing = {0: 'M160,305 C150,210 130,120 90,40 C190,70 260,180 250,310 Z',
+                 1: 'M140,292 C100,250 40,236 6,246 C30,300 120,350 240,330 Z',
+                 2: 'M160,320 C150,420 130,500 90,575 C190,540 260,430 250,318 Z'}[wing]
+    parts.append(path(far_wing, fill=shade(colour, 0.55), stroke=outline, sw=10))
+    # Tail, streamlined body, neck stretched forward, head and bill.
+    parts.append(path('M80,300 L22,282 L36,314 L20,346 L84,334 Z', fill=dark, stroke=outline,
+                      sw=10))
+    parts.append(path('M64,318 C80,282 150,270 230,274 C290,278 320,296 322,318 '
+                      'C320,342 280,358 210,358 C130,358 70,348 64,318 Z',
+                      fill=url('duckBody'), stroke=outline, sw=10))
+    parts.append(path('M100,340 C160,352 240,352 300,332', fill='none', stroke=WHITE, sw=8,
+                      opacity=0.35))
+    parts.append(path('M290,306 C310,300 322,294 338,286', fill='none', stroke=outline, sw=56))
+    parts.append(path('M290,306 C310,300 322,294 338,286', fill='none', stroke=(30, 110, 60),
+                      sw=40))
+    parts.append(path('M300,320 L292,288', stroke=WHITE, sw=12))
+    parts.append(ellipse(344, 280, 44, 38, fill=url('duckHead'), stroke=outline, sw=10))
+    parts.append(path('M374,276 C386,270 396,274 398,284 C390,296 380,298 372,296 Z',
+                      fill=AMBER, stroke=outline, sw=8))
+    parts.append(circle(356, 270, 10, fill=WHITE))
+    parts.append(circle(359, 270, 6, fill=BLACK))
+    parts.append(path(near_wing, fill=url('duckWing'), stroke=outline, sw=10))
+    for i in range(3):  # flight feathers along the near wing
+        parts.append(path({0: f'M{140 - 14 * i},{240 - 60 * i} L{200 - 8 * i},{260 - 50 * i}',
+                           1: f'M{150 - 45 * i},{300 - 14 * i} L{190 - 45 * i},{325 - 10 * i}',
+                           2: f'M{140 - 14 * i},{390 + 60 * i} L{200 - 8 * i},{370 + 50 * i}'
+                           }[wing], stroke=shade(colour, 0.4), sw=8))
+    return ''.join(parts)
+
+
+def duck(w, h, frame, colour):
+    """Frames 0-2 fly right with the wing up, level, down; 3-5 mirror them."""
+    body = group(duck_figure(colour, frame % 3), f'scale({w / 400:.4f},{h / 600:.4f})')
+    return mirrored(w, body) if frame >= 3 else body
+
+
+def hunter(w, h, colour, aim_left):
+    """A hunter in a cap and jacket, rifle shouldered at about 37 degrees."""
+    dark = shade(colour, 0.55)
+    outline = (20, 20, 24)
+    parts = [defs(linear('jacket', [(0, shade(colour, 1.3)), (1, dark)]),
+                  linear('stock', [(0, (150, 96, 50)), (1, (90, 54, 26))]))]
+    parts.append(path('M110,438 L120,330 L250,330 L262,438 Z', fill=(60, 64, 40),
+                      stroke=outline, sw=10))
+    parts.append(path('M80,340 C70,260 90,200 150,180 L230,180 C280,200 300,250 290,340 Z',
+                      fill=url('jacket'), stroke=outline, sw=10))
+    parts.append(path('M150,190 L185,290 L220,190', fill='none', stroke=dark, sw=10))
+    # Rifle along the aiming line, stock at the shoulder, muzzle top right.
+    a = math.radians(-37)
+    x0, y0 = 150, 250
+    x1, y1 = x0 + 300 * math.cos(a), y0 + 300 * math.sin(a)
+    parts.append(line(x0, y0, x0 + 120 * math.cos(a), y0 + 120 * math.sin(a), outline, 40))
+    parts.append(line(x0, y0, x0 + 120 * math.cos(a), y0 + 120 * math.sin(a),
+                      (130, 84, 40), 28))
+    parts.append(line(x0 + 100 * math.cos(a), y0 + 100 * math.sin(a), x1, y1, outline, 22))
+    parts.append(line(x0 + 100 * math.cos(a), y0 + 100 * math.sin(a), x1, y1,
+                      (110, 116, 124), 12))
+    # Arms: rear hand at the grip, front hand under the barrel.
+    parts.append(path('M110,220 C120,290 170,290 200,230', fill='none', stroke=outline, sw=46))
+    parts.append(path('M110,220 C120,290 170,290 200,230', fill='none', stroke=colour, sw=32))
+    parts.append(path('M250,210 C270,230 290,200 290,170', fill='none', stroke=outline, sw=46))
+    parts.append(path('M250,210 C270,230 290,200 290,170', fill='none', stroke=colour, sw=32))
+    parts.append(circle(290, 168, 20, fill=(240, 190, 150), stroke=outline, sw=8))
+    parts.append(circle(200, 228, 20, fill=(240, 190, 150), stroke=outline, sw=8))
+    # Head with a cap, cheek on the stock.
+    parts.append(circle(178, 130, 56, fill=(240, 190, 150), stroke=outline, sw=10))
+    parts.append(path('M118,118 C120,60 230,50 240,112 L270,120 L268,132 L118,130 Z',
+                      fill=dark, stroke=outline, sw=10))
+    parts.append(circle(205, 140, 8, fill=outline))
+    body = group(''.join(parts), f'scale({w / 387:.4f},{h / 438:.4f})')
+    return mirrored(w, body) if aim_left else body
+
+
+def crosshair(w, h):
+    cx, cy = w / 2, h / 2
+    r = min(w, h) * 0.36
+    sw = min(w, h) * 0.035
+    parts = []
+    for colour, width in ((BLACK, sw * 2.2), (LIME, sw)):
+        parts.append(circle(cx, cy, r, fill='none', stroke=colour, sw=width))
+        for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1)):
+            parts.append(line(cx + dx * r * 0.45, cy + dy * r * 0.45, cx + dx * r * 1.32,
+                              cy + dy * r * 1.32, colour, width))
+    parts.append(circle(cx, cy, sw * 1.4, fill=RED, stroke=BLACK, sw=sw * 0.6))
+    return ''.join(parts)
+
+
+def feather(length, colour):
+    """One feather along the x axis from 0 to length."""
+    L = length
+    return (path(f'M0,0 C{f(L * 0.25)},{f(-L * 0.22)} {f(L * 0.75)},{f(-L * 0.18)} {f(L)},0 '
+                 f'C{f(L * 0.75)},{f(L * 0.2)} {f(L * 0.25)},{f(L * 0.22)} 0,0 Z',
+                 fill=colour, stroke=(60, 60, 70), sw=L * 0.03) +
+            path(f'M{f(-L * 0.1)},0 L{f(L * 0.95)},0', stroke=(90, 90, 100), sw=L * 0.025) +
+            path(f'M{f(L * 0.55)},{f(-L * 0.16)} L{f(L * 0.45)},{f(-L * 0.04)}',
+                 stroke=WHITE, sw=L * 0.03, opacity=0.7))
+
+
+def feathers(w, h, frame):
+    """One feather, then a widening puff of them: frames 0-3."""
+    rng = random.Random(1000)
+    cx, cy = w / 2, h / 2
+    count = (1, 7, 14, 22)[frame]
+    spread = (0.0, 0.45, 0.75, 0.95)[frame]
+    grow = (1.5, 1.1, 1.0, 0.9)[frame]
+    parts = []
+    if frame > 0:
+        parts.append(defs(radial('puff', [(0, WHITE, 0.7), (0.6, WHITE, 0.3), (1, WHITE, 0)])))
+        parts.append(circle(cx, cy, w * 0.12 * (1 + spread), fill=url('puff'),
+                            opacity=1 - 0.25 * frame))
+    colours = [(250, 250, 250), (235, 230, 215), (210, 200, 180), (250, 250, 250)]
+    for i in range(22):
+        a = rng.uniform(0, 2 * math.pi)
+        d = rng.uniform(0.45, 1.0) * w * 0.36 * spread
+        turn = rng.uniform(0, 360)
+        length = rng.uniform(0.16, 0.26) * w
+        colour = colours[i % len(colours)]
+        if i < count:
+            x, y = cx + d * math.cos(a), cy + d * math.sin(a)
+            size = length * grow
+            parts.append(placed(x, y, 1, group(feather(size, colour), f'translate({f(-size / 2)},0)'),
+                                turn + frame * 25))
+    opacity = 1.0 if frame < 3 else 0.75
+    return group(''.join(parts), opacity=opacity)
+
+
+def duck_hud(w, h, colour, is_blue_duck):
+    """Score bar: duck at the left, the number in the middle, rounds at the right."""
+    k = w / 2000
+    outline = (14, 14, 16)
+    parts = [defs(linear('hud', [(0, (44, 44, 48)), (1, (18, 18, 20))]),
+                  linear('hudRim', [(0, shade(colour, 1.3)), (1, shade(colour, 0.7))]),
+                  linear('round', [(0, (150, 110, 30)), (0.45, (255, 226, 120)),
+                                   (1, (140, 96, 20))], 0, 0, 1, 0))]
+    parts.append(rect(40, 160, 1920, 880, 300, fill=url('hud'), stroke=url('hudRim'), sw=60))
+    parts.append(rect(120, 230, 1760, 320, 200, fill=WHITE, opacity=0.05))
+    # Duck icon in a player-coloured disc.
+    parts.append(circle(400, 600, 300, fill=shade(colour, 0.55), stroke=outline, sw=24))
+    parts.append(placed(400 - 270, 600 - 380, 1.35, duck_figure(colour, 0)))
+    # Three rounds of ammunition.
+    for i in range(3):
+        x = 1400 + i * 170
+        parts.append(rect(x, 470, 120, 330, 20, fill=(180, 40, 30), stroke=outline, sw=16))
+        parts.append(path(f'M{x},470 C{x},390 {x + 30},350 {x + 60},340 '
+                          f'C{x + 90},350 {x + 120},390 {x + 120},470 Z', fill=url('round'),
+                          stroke=outline, sw=16))
+        parts.append(rect(x - 10, 780, 140, 60, 12, fill=url('round'), stroke=outline, sw=16))
+    return group(''.join(parts), f'scale({k:.4f},{h / 1200:.4f})')
+
+
+PICTURES.update({
+    'meadowBackground': meadow_background,
+    'grass': grass,
+    'tree': tree,
+    'duckHudBlue': lambda w, h: duck_hud(w, h, BLUE, True),
+    'duckHudRed': lambda w, h: duck_hud(w, h, RED, False),
+    'hunterBlue': lambda w, h: hunter(w, h, BLUE, False),
+    'hunterRed': lambda w, h: hunter(w, h, RED, True),
+    'crosshair': crosshair,
+})
+PICTURES.update(frames('duckBlue', 6, duck, BLUE))
+PICTURES.update(frames('duckRed', 6, duck, RED))
+PICTURES.update(frames('feathers', 4, feathers))
