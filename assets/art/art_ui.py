@@ -11,7 +11,6 @@ import struct
 # Application palette.
 LIME = (203, 212, 43)
 GREEN = (101, 176, 34)
-AMBER = (227, 200, 50)
 DARK_GREY = (56, 56, 56)
 WHITE = (255, 255, 255)
 BLACK = (0, 0, 0)
@@ -369,26 +368,20 @@ def word_mark(word):
 
 
 def fist_mark(cx, cy, s, fill):
-    """A raised fist seen from the front: four knuckles, the thumb across, the wrist."""
+    """A clenched fist seen from the front: four knuckle rolls, the thumb across, the wrist."""
     line = (30, 36, 28)
     sw = s * 0.045
-    parts = []
-    x0, fw = cx - s * 0.46, s * 0.23
-    # wrist
-    parts.append(rect(cx - s * 0.3, cy + s * 0.2, s * 0.56, s * 0.6, rx=s * 0.08,
-                      fill=fill, stroke=line, stroke_width=sw))
-    # palm behind the fingers
-    parts.append(rect(x0, cy - s * 0.35, 4 * fw, s * 0.72, rx=s * 0.2,
-                      fill=fill, stroke=line, stroke_width=sw))
-    # four curled fingers, the middle ones a little higher
-    for i, lift in enumerate((0.0, 0.08, 0.06, -0.02)):
-        parts.append(rect(x0 + i * fw, cy - s * (0.6 + lift), fw, s * 0.62, rx=fw * 0.48,
+    fw = s * 0.245
+    x0 = cx - s * 0.5
+    parts = [rect(cx - s * 0.3, cy + s * 0.25, s * 0.6, s * 0.5, rx=s * 0.06,
+                  fill=fill, stroke=line, stroke_width=sw),
+             rect(x0, cy - s * 0.2, 4 * fw, s * 0.56, rx=s * 0.18,
+                  fill=fill, stroke=line, stroke_width=sw)]
+    # the middle fingers stand a little proud of the others
+    for i, lift in enumerate((0.0, 0.06, 0.05, -0.03)):
+        parts.append(rect(x0 + i * fw, cy - s * (0.52 + lift), fw, s * (0.48 + lift), rx=fw * 0.42,
                           fill=fill, stroke=line, stroke_width=sw))
-        parts.append(el('path', d=f'M{x0 + i * fw + fw * 0.22:.1f},{cy - s * 0.04:.1f} '
-                                  f'q{fw * 0.28:.1f},{s * 0.06:.1f} {fw * 0.56:.1f},0',
-                        fill='none', stroke=line, stroke_width=sw * 0.8, stroke_linecap='round'))
-    # thumb folded across the lower finger joints
-    parts.append(rect(x0 - s * 0.04, cy + s * 0.02, s * 0.66, s * 0.22, rx=s * 0.11,
+    parts.append(rect(x0 - s * 0.06, cy - s * 0.1, s * 0.72, s * 0.26, rx=s * 0.13,
                       fill=fill, stroke=line, stroke_width=sw))
     return group(parts)
 
@@ -424,7 +417,7 @@ def trophy(cx, cy, s, body, mark, digit, outline=None):
 
 
 def cup_mark(cx, cy, s, fill):
-    shade = GREEN if fill != BLACK else BLACK
+    shade = BLACK if fill == BLACK else GREEN   # the shadow copy is all black
     return trophy(cx, cy + s * 0.02, s * 0.66, fill, shade, '1')
 
 
@@ -542,8 +535,8 @@ def logo(w, h):
 
 
 def logo_caption(w, h):
-    letter_h = h * 0.8
-    base = h * 0.9
+    letter_h = h * 0.72
+    base = h * 0.84       # room below for the tail of the Ц
     mark, mark_w = hxm_mark(h * 0.15, base, letter_h, h * 0.02)
     x0 = h * 0.15 + mark_w + h * 0.45
     return (defs(mark_defs(h)) + mark +
@@ -563,14 +556,14 @@ def frame_green(w, h):
 def close_cross(w, h):
     cx, cy = w / 2, h / 2
     s = min(w, h) / 2
-    arm = s * 0.86
-    t = s * 0.34
-    lines = ''.join(el('line', x1=cx - arm * dx, y1=cy - arm, x2=cx + arm * dx, y2=cy + arm,
-                       stroke='%s', stroke_width=t, stroke_linecap='round') for dx in (-0.8, 0.8))
-    lines_outline = lines.replace('%s', rgb(lighter(RED, 0.55))).replace(
-        f'stroke-width="{fmt(t)}"', f'stroke-width="{fmt(t * 1.22)}"')
+    arm, t = s * 0.86, s * 0.34
+
+    def bars(paint, width):
+        return ''.join(el('line', x1=cx - arm * dx, y1=cy - arm, x2=cx + arm * dx, y2=cy + arm,
+                          stroke=paint, stroke_width=width, stroke_linecap='round')
+                       for dx in (-0.8, 0.8))
     return (defs(linear('red', [(0, lighter(RED, 0.2)), (1, darker(RED, 0.25))])) +
-            lines_outline + lines.replace('%s', 'url(#red)'))
+            bars(lighter(RED, 0.55), t * 1.22) + bars('url(#red)', t))
 
 
 def panel(w, h):
@@ -856,10 +849,6 @@ def power_scale(w, h):
     return defs(*gradients) + ''.join(parts)
 
 
-def go_badge(w, h):
-    return ring(w, h, lambda cx, cy, s: shadowed(word_mark('Go'), cx, cy, s))
-
-
 def stopwatch(w, h):
     cx = w / 2
     R = w / 2 * 0.99
@@ -1026,7 +1015,7 @@ PICTURES = {
     'medalGold': medal('gold', '1', (200, 40, 40)),
     'medalSilver': medal('silver', '2', (40, 90, 200)),
     'powerScale': power_scale,
-    'goBadge': go_badge,
+    'goBadge': ring_picture(word_mark('Go')),
     'stopwatch': stopwatch,
     'usbPlugGreen': usb_plug(True),
     'usbPlugGrey': usb_plug(False),
