@@ -480,7 +480,7 @@ def target_rings(w, h):
     bands = 7
     for i in range(bands):
         r_out = R * (1 - i / bands)
-        grey = 30 + i * 5
+        grey = 36 + i * 6
         parts.append(circle(cx, cy, r_out - R * 0.035, fill='none', stroke=(grey, grey, grey),
                             stroke_opacity=0.9, stroke_width=R * 0.07))
         parts.append(circle(cx, cy, r_out - R * 0.075, fill='none', stroke=DARK_GREY,
