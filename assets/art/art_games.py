@@ -953,3 +953,276 @@ PICTURES.update({
 PICTURES.update(frames('duckBlue', 6, duck, BLUE))
 PICTURES.update(frames('duckRed', 6, duck, RED))
 PICTURES.update(frames('feathers', 4, feathers))
+
+
+# ---------------------------------------------------------------- prospectors
+# The pillar's rock face is at 17 % and 83 % of its width where the picks land
+# (63 % of its height); the blue prospector faces right, his pick striking at
+# the right edge of his canvas, 38 % from the top; the red one is his mirror.
+
+GEM_COLOURS = {'emerald': (40, 190, 90), 'diamond': (190, 236, 255),
+               'goldNugget': (240, 196, 50), 'pebble': (130, 126, 120)}
+
+
+def cut_gem(w, h, colour, facets):
+    """A faceted stone from a list of (polygon, brightness) in a 300 x 300 frame."""
+    outline = shade(colour, 0.3)
+    parts = [poly(p, fill=shade(colour, b), stroke=outline, sw=6) for p, b in facets]
+    parts.append(path('M110,70 L150,60', stroke=WHITE, sw=10, opacity=0.85))
+    parts.append(poly(star_points(205, 95, 26, 7, 4), fill=WHITE, opacity=0.9))
+    return group(''.join(parts), f'scale({w / 300:.4f},{h / 300:.4f})')
+
+
+def emerald(w, h):
+    o = [(90, 20), (210, 20), (280, 90), (280, 210), (210, 280), (90, 280), (20, 210),
+         (20, 90)]
+    i = [(115, 75), (185, 75), (225, 115), (225, 185), (185, 225), (115, 225), (75, 185),
+         (75, 115)]
+    facets = [(o, 0.75)]
+    for n in range(8):
+        brightness = (1.3, 1.15, 0.9, 0.7, 0.6, 0.75, 0.95, 1.2)[n]
+        facets.append(([o[n], o[(n + 1) % 8], i[(n + 1) % 8], i[n]], brightness))
+    facets.append((i, 1.05))
+    return cut_gem(w, h, GEM_COLOURS['emerald'], facets)
+
+
+def diamond(w, h):
+    crown_y, girdle, tip = 40, 110, 285
+    xs = [15, 80, 150, 220, 285]
+    facets = [([(60, crown_y), (240, crown_y), (285, girdle), (15, girdle)], 1.0)]
+    tops = [(60, crown_y), (105, crown_y), (150, crown_y), (195, crown_y), (240, crown_y)]
+    for n in range(4):
+        facets.append(([tops[n], tops[n + 1], ((xs[n + 1] + xs[n]) / 2 + 20, girdle)],
+                       (1.4, 1.2, 1.0, 0.85)[n]))
+    for n in range(4):
+        facets.append(([(xs[n], girdle), (xs[n + 1], girdle), (150, tip)],
+                       (0.95, 0.8, 0.65, 0.55)[n]))
+    return cut_gem(w, h, GEM_COLOURS['diamond'], facets)
+
+
+def rounded_stone(w, h, colour, seed, bumps, rough, shine):
+    rng = random.Random(seed)
+    k = w / 300
+    outline = shade(colour, 0.35)
+    parts = [defs(radial('stone', [(0, shade(colour, 1.45)), (0.55, colour),
+                                   (1, shade(colour, 0.5))], 0.5, 0.5, 0.6, 0.38, 0.32))]
+    parts.append(path(blob(150, 150, 138 / (1 + rough), rng, bumps, rough), fill=url('stone'),
+                      stroke=outline, sw=10))
+    for i in range(4):  # dents
+        parts.append(ellipse(rng.uniform(100, 210), rng.uniform(110, 210), rng.uniform(10, 22),
+                             rng.uniform(6, 14), fill=shade(colour, 0.6), opacity=0.6))
+    if shine:
+        parts.append(ellipse(115, 100, 34, 18, fill=WHITE, opacity=0.75,
+                             extra='transform="rotate(-30 115 100)"'))
+        parts.append(poly(star_points(195, 90, 24, 6, 4), fill=WHITE, opacity=0.9))
+    return group(''.join(parts), f'scale({k:.4f},{h / 300:.4f})')
+
+
+def gold_nugget(w, h):
+    return rounded_stone(w, h, GEM_COLOURS['goldNugget'], 15, 11, 0.18, True)
+
+
+def pebble(w, h):
+    return rounded_stone(w, h, GEM_COLOURS['pebble'], 7, 8, 0.12, False)
+
+
+def rock_texture(w, h, rng, base):
+    """Strata and cracks over a rock fill of colour base (within the current clip)."""
+    parts = []
+    for i in range(14):
+        y = h * i / 14 + rng.uniform(-20, 20)
+        parts.append(path(f'M0,{f(y)} Q{f(w / 3)},{f(y + rng.uniform(-40, 40))} '
+                          f'{f(w / 2)},{f(y + rng.uniform(-30, 30))} T{f(w)},{f(y)}',
+                          fill='none', stroke=shade(base, 0.7), sw=10, opacity=0.5))
+    for i in range(40):
+        x, y = rng.random() * w, rng.random() * h
+        parts.append(path(blob(x, y, 20 + 50 * rng.random(), rng, 7, 0.3),
+                          fill=shade(base, rng.choice((0.75, 1.2, 0.85))), opacity=0.55))
+    for i in range(10):
+        x, y = rng.random() * w, rng.random() * h
+        crack = [(x, y)]
+        for j in range(4):
+            x += rng.uniform(-40, 40)
+            y += rng.uniform(30, 70)
+            crack.append((x, y))
+        parts.append(polyline(crack, stroke=shade(base, 0.35), sw=8))
+    return ''.join(parts)
+
+
+def cave_background(w, h):
+    rng = random.Random(2750)
+    rock = (74, 62, 54)
+    parts = [defs(
+        radial('depth', [(0, (104, 88, 72)), (0.55, (60, 50, 44)), (1, (18, 15, 14))],
+               0.5, 0.55, 0.7),
+        linear('floor', [(0, (70, 58, 46)), (1, (30, 24, 20))]))]
+    parts.append(rect(0, 0, w, h, fill=url('depth')))
+    parts.append(group(rock_texture(w, h, rng, rock), opacity=0.6))
+    floor_y = h * 0.86
+    parts.append(path(smooth_open([(0, floor_y + 20), (w * 0.3, floor_y - 10),
+                                   (w * 0.6, floor_y + 10), (w, floor_y - 20)]) +
+                      f' L{f(w)},{f(h)} L0,{f(h)} Z', fill=url('floor')))
+    for i in range(18):  # stalactites
+        x = w * (i + rng.random()) / 18
+        ln = h * rng.uniform(0.06, 0.2)
+        wd = rng.uniform(40, 90)
+        parts.append(poly([(x - wd, 0), (x + wd, 0), (x + 6, ln), (x - 6, ln)],
+                          fill=shade(rock, rng.uniform(0.5, 0.8)), stroke=(20, 16, 14), sw=6))
+    for x in (w * 0.1, w * 0.9):  # timber props with lanterns
+        parts.append(rect(x - 40, h * 0.12, 80, h * 0.76, 8, fill=(96, 64, 36),
+                          stroke=(40, 26, 14), sw=10))
+        parts.append(rect(x - 170, h * 0.12, 340, 70, 8, fill=(110, 74, 40),
+                          stroke=(40, 26, 14), sw=10))
+        parts.append(glow(f'lamp{int(x)}', x, h * 0.32, h * 0.32, (255, 190, 90), 0.55))
+        parts.append(rect(x - 30, h * 0.30, 60, 80, 14, fill=(255, 214, 120),
+                          stroke=(50, 34, 20), sw=8))
+    for i in range(22):  # glints of ore in the walls
+        x, y = rng.random() * w, rng.random() * h * 0.8
+        c = rng.choice([GEM_COLOURS['emerald'], GEM_COLOURS['goldNugget'],
+                        GEM_COLOURS['diamond']])
+        parts.append(poly(star_points(x, y, 16, 5, 4), fill=c, opacity=0.7))
+    return ''.join(parts)
+
+
+def rock_pillar(w, h):
+    """A column of rock from roof to floor, studded with gems."""
+    rng = random.Random(1512)
+    rock = (118, 100, 84)
+    left = [(110, 0), (230, 160), (280, 420), (250, 700), (254, 972), (200, 1200),
+            (90, 1400), (30, 1536)]
+    right = [(w - x + rng.uniform(-20, 20), y) for x, y in reversed(left)]
+    outline = left + right
+    parts = [defs(
+        linear('pillarShade', [(0, (40, 32, 26)), (0.2, rock), (0.5, shade(rock, 1.15)),
+                               (0.8, rock), (1, (40, 32, 26))], 0, 0, 1, 0),
+        f'<clipPath id="pillar"><path d="{smooth_open(outline)} Z"/></clipPath>')]
+    parts.append(path(smooth_open(outline) + ' Z', fill=url('pillarShade')))
+    inner = [rock_texture(w, h, rng, rock)]
+    gems = [('emerald', 0.35, 0.25), ('diamond', 0.6, 0.35), ('goldNugget', 0.45, 0.5),
+            ('emerald', 0.68, 0.62), ('diamond', 0.32, 0.75), ('goldNugget', 0.58, 0.85),
+            ('emerald', 0.5, 0.12), ('goldNugget', 0.25, 0.55), ('diamond', 0.75, 0.48)]
+    for name, gx, gy in gems:
+        size = rng.uniform(120, 170)
+        inner.append(circle(gx * w, gy * h, size * 0.55, fill=(30, 24, 20), opacity=0.6))
+        inner.append(placed(gx * w - size / 2, gy * h - size / 2, 1,
+                            PICTURES[name](size, size), 0))
+    parts.append(f'<g clip-path="url(#pillar)">{"".join(inner)}</g>')
+    parts.append(path(smooth_open(outline) + ' Z', fill='none', stroke=(30, 24, 20), sw=18))
+    return ''.join(parts)
+
+
+# Pickaxe poses: hands position and handle angle (degrees, 0 = pointing right).
+MINER_POSES = [((300, 430), 62), ((240, 260), -100), ((291, 319), -30)]
+
+
+def pickaxe():
+    """Handle along +x from the hands; the curved head at its end."""
+    return (rect(-40, -13, 260, 26, 12, fill=(150, 100, 54), stroke=(50, 30, 14), sw=8) +
+            path('M215,-95 C250,-60 250,60 230,100 L205,96 C220,50 222,-40 195,-80 Z',
+                 fill=(176, 182, 190), stroke=(30, 30, 34), sw=8) +
+            path('M215,-95 L190,-110 L205,-70 Z', fill=(140, 146, 154), stroke=(30, 30, 34),
+                 sw=6))
+
+
+def miner(w, h, pose, colour):
+    (hx, hy), angle = MINER_POSES[pose]
+    outline = (20, 18, 16)
+    skin = (236, 186, 146)
+    parts = [defs(linear('shirt', [(0, shade(colour, 1.3)), (1, shade(colour, 0.6))]),
+                  linear('helmet', [(0, (255, 230, 120)), (1, (190, 140, 20))]))]
+    # Legs and boots.
+    for x0, x1 in ((190, 150), (250, 290)):
+        parts.append(line(x0, 500, x1, 700, outline, 72))
+        parts.append(line(x0, 500, x1, 700, (110, 80, 50), 56))
+        parts.append(path(f'M{x1 - 50},735 L{x1 - 40},690 L{x1 + 40},690 L{x1 + 66},735 Z',
+                          fill=(50, 36, 26), stroke=outline, sw=8))
+    # Torso with braces and belt.
+    parts.append(path('M140,520 C130,420 140,320 170,280 L280,280 C310,320 310,420 300,520 Z',
+                      fill=url('shirt'), stroke=outline, sw=10))
+    parts.append(rect(135, 490, 170, 36, 8, fill=(70, 46, 24), stroke=outline, sw=8))
+    parts.append(rect(207, 494, 28, 28, 4, fill=AMBER))
+    # Back arm, pickaxe, front arm: both hands on the handle.
+    shoulders = ((180, 310), (260, 310))
+    for i, (sx, sy) in enumerate(shoulders):
+        elbow = ((sx + hx) / 2 + (-30 if i == 0 else 30), (sy + hy) / 2 + 30)
+        arm = f'M{sx},{sy} Q{f(elbow[0])},{f(elbow[1])} {hx + 18 * i},{hy + 6 * i}'
+        if i == 1:
+            parts.append(placed(hx, hy, 1, pickaxe(), angle))
+        parts.append(path(arm, fill='none', stroke=outline, sw=52))
+        parts.append(path(arm, fill='none', stroke=shade(colour, 0.9 + 0.2 * i), sw=36))
+        parts.append(circle(hx + 18 * i, hy + 6 * i, 24, fill=skin, stroke=outline, sw=8))
+    # Head: beard, nose, helmet with a lamp.
+    parts.append(circle(225, 200, 66, fill=skin, stroke=outline, sw=10))
+    parts.append(path('M165,215 C170,290 280,300 290,215 C260,240 190,240 165,215 Z',
+                      fill=(120, 80, 44), stroke=outline, sw=8))
+    parts.append(circle(268, 205, 12, fill=(220, 150, 120)))
+    parts.append(circle(250, 186, 8, fill=outline))
+    parts.append(path('M150,170 C150,90 300,90 300,170 L320,176 L320,188 L140,188 L140,176 Z',
+                      fill=url('helmet'), stroke=outline, sw=10))
+    parts.append(rect(262, 132, 40, 34, 10, fill=(255, 250, 210), stroke=outline, sw=8))
+    return group(''.join(parts), f'scale({w / 539:.4f},{h / 739:.4f})')
+
+
+def miner_frame(w, h, pose, colour, facing_left):
+    body = miner(w, h, pose, colour)
+    return mirrored(w, body) if facing_left else body
+
+
+def sack(w, h, colour):
+    """A full sack in the player's colour, tied at the neck, gems peeping out."""
+    k = w / 800
+    outline = (24, 20, 18)
+    parts = [defs(radial('sack', [(0, shade(colour, 1.15)), (0.6, shade(colour, 0.8)),
+                                  (1, shade(colour, 0.4))], 0.45, 0.55, 0.6, 0.4, 0.45))]
+    for name, x, y, s, a in (('emerald', 280, 40, 150, -20), ('goldNugget', 380, 20, 160, 10),
+                             ('diamond', 470, 50, 140, 25)):
+        parts.append(group(PICTURES[name](s, s), f'translate({x},{y}) rotate({a} {s / 2} {s / 2})'))
+    parts.append(path('M300,170 C240,150 250,120 280,110 C340,130 460,130 520,110 '
+                      'C550,120 560,150 500,170 Z', fill=shade(colour, 0.7), stroke=outline,
+                      sw=14))
+    parts.append(path('M310,180 C140,260 60,420 70,580 C80,720 240,780 400,780 '
+                      'C560,780 720,720 730,580 C740,420 660,260 490,180 Z',
+                      fill=url('sack'), stroke=outline, sw=16))
+    parts.append(path('M290,190 C360,215 440,215 510,190', fill='none', stroke=(200, 160, 90),
+                      sw=34))
+    parts.append(path('M290,190 C360,215 440,215 510,190', fill='none', stroke=(130, 96, 50),
+                      sw=12, extra='stroke-dasharray="20 16"'))
+    parts.append(path('M170,330 C140,420 140,520 180,600', fill='none', stroke=WHITE, sw=18,
+                      opacity=0.2))
+    parts.append(path('M400,215 C390,300 380,340 330,360', fill='none',
+                      stroke=shade(colour, 0.45), sw=10, opacity=0.6))
+    return group(''.join(parts), f'scale({k:.4f},{h / 800:.4f})')
+
+
+def dynamite(w, h):
+    """One red stick lying down, fuse burning at the right, a timer strapped on:
+    the clock digits are written onto its dark window."""
+    k = w / 400
+    outline = (30, 14, 10)
+    parts = [defs(linear('stick', [(0, (250, 110, 90)), (0.4, (210, 40, 30)), (1, (110, 14, 10))]),
+                  linear('tape', [(0, (90, 90, 96)), (1, (40, 40, 44))]),
+                  radial('spark', [(0, WHITE), (0.4, (255, 230, 120)), (1, (255, 120, 20), 0)]))]
+    parts.append(path('M336,92 C370,80 372,40 392,30', fill='none', stroke=(60, 50, 40), sw=8))
+    parts.append(circle(390, 28, 20, fill=url('spark')))
+    parts.append(poly(star_points(390, 28, 18, 5, 5), fill=(255, 250, 200)))
+    parts.append(rect(8, 46, 336, 140, 40, fill=url('stick'), stroke=outline, sw=8))
+    parts.append(ellipse(330, 116, 14, 62, fill=(170, 30, 24), stroke=outline, sw=6))
+    parts.append(rect(68, 56, 240, 124, 18, fill=url('tape'), stroke=outline, sw=8))
+    parts.append(rect(80, 68, 216, 100, 12, fill=(10, 10, 12), stroke=(70, 70, 74), sw=5))
+    parts.append(line(40, 70, 40, 160, (255, 200, 180), 8, opacity=0.4))
+    return group(''.join(parts), f'scale({k:.4f},{h / 200:.4f})')
+
+
+PICTURES.update({
+    'emerald': emerald,
+    'diamond': diamond,
+    'goldNugget': gold_nugget,
+    'pebble': pebble,
+    'caveBackground': cave_background,
+    'rockPillar': rock_pillar,
+    'sackBlue': lambda w, h: sack(w, h, BLUE),
+    'sackRed': lambda w, h: sack(w, h, RED),
+    'dynamite': dynamite,
+})
+PICTURES.update(frames('minerBlue', 3, miner_frame, BLUE, False))
+PICTURES.update(frames('minerRed', 3, miner_frame, RED, True))
