@@ -323,30 +323,40 @@ def wheel(w, h, frame, hub, clockwise):
 
 
 def dust(w, h, frame, to_left):
-    """Mud thrown back from a tyre: a small clot, a wide spray, then fading drops.
-    Drawn for the left truck (spray up and right from the lower left corner)."""
+    """Mud thrown back from a tyre: a short fan, a wide spray, then fading drops.
+    Drawn for the left truck (spraying up and right from the lower left corner)."""
     rng = random.Random(63)
-    spread = (0.35, 0.75, 1.0)[frame]
-    size = (0.7, 1.0, 0.8)[frame]
-    fade = (1.0, 0.95, 0.5)[frame]
-    ox, oy = w * 0.12, h * 0.92
+    reach = (0.45, 0.8, 0.95)[frame] * w
+    fan = (0.75, 0.85, 0.0)[frame]
+    drop = (0.8, 1.0, 0.7)[frame]
+    ox, oy = w * 0.08, h * 0.94
+    edge = shade(MUD, 0.45)
     parts = [defs(radial('mud', [(0, shade(MUD, 1.35)), (0.7, MUD), (1, shade(MUD, 0.6))],
-                         0.5, 0.5, 0.5, 0.35, 0.35))]
-    for i in range(14):
-        a = math.radians(12 + 70 * rng.random())
-        d = (0.3 + 0.7 * rng.random()) * w * 0.8 * spread
-        r = (16 + 26 * rng.random()) * size * (1.25 - 0.6 * d / w)
+                         0.5, 0.5, 0.5, 0.35, 0.35),
+                  radial('fan', [(0, shade(MUD, 0.8)), (0.7, MUD), (1, shade(MUD, 1.3))],
+                         ox, oy, reach, user=True))]
+    if fan:
+        # A haze of dust behind, then the clot of mud itself as overlapping lumps.
+        parts.append(path(blob(ox + reach * 0.35, oy - reach * 0.35, reach * 0.45 * fan, rng,
+                               9, 0.2), fill=(170, 140, 100), opacity=0.35))
+        for i in range(8):
+            a = math.radians(12 + 66 * i / 7)
+            r = reach * fan * (0.25 + 0.3 * rng.random())
+            size = reach * fan * (0.16 + 0.08 * rng.random())
+            parts.append(path(blob(ox + r * math.cos(a), oy - r * math.sin(a), size, rng, 8,
+                                   0.22), fill=url('mud'), stroke=edge, sw=5))
+        parts.append(path(blob(ox + 20, oy - 20, reach * fan * 0.25, rng, 9, 0.2),
+                          fill=url('mud'), stroke=edge, sw=5))
+    for i in range(18):  # drops flung past the fan, each with a short streak
+        a = math.radians(8 + 76 * rng.random())
+        d = reach * (0.75 + 0.4 * rng.random())
+        r = (7 + 12 * rng.random()) * drop
         x, y = ox + d * math.cos(a), oy - d * math.sin(a)
-        tail = 0.35 * d
-        parts.append(line(x - tail * math.cos(a), y + tail * math.sin(a), x, y, MUD,
-                          r * 1.1, opacity=0.55))
-        parts.append(path(blob(x, y, r, rng, 7, 0.3), fill=url('mud'),
-                          stroke=shade(MUD, 0.45), sw=4))
-    base = 70 * size * (1.25 - 0.45 * frame)
-    if frame < 2:
-        parts.insert(1, path(blob(ox + base * 0.6, oy - base * 0.4, base, rng, 11, 0.25),
-                             fill=url('mud'), stroke=shade(MUD, 0.45), sw=5))
-    body = group(''.join(parts), opacity=fade)
+        x, y = min(x, w - r - 4), max(y, r + 4)
+        parts.append(line(x - 3 * r * math.cos(a), y + 3 * r * math.sin(a), x, y, MUD, r * 1.2,
+                          opacity=0.6))
+        parts.append(path(blob(x, y, r, rng, 6, 0.2), fill=url('mud'), stroke=edge, sw=3))
+    body = group(''.join(parts), opacity=(1.0, 1.0, 0.55)[frame])
     return mirrored(w, body) if to_left else body
 
 
