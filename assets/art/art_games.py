@@ -246,9 +246,6 @@ def truck(w, h, colour, number, face_right):
         body.append(line(sx, 226, sx + tilt, 330, (30, 30, 30), 26))
         body.append(line(sx, 232, sx + tilt * 0.55, 290, AMBER, 16))
         body.append(line(sx + tilt * 0.55, 290, sx + tilt, 330, (210, 214, 218), 8))
-    # Tow hitch at the tail, where the chain runs in.
-    body.append(rect(560, 88, 71, 34, 8, fill=url('steel'), stroke=BLACK, sw=5))
-    body.append(circle(612, 105, 9, fill=(20, 20, 20)))
     # Body: hood at the front (left), cab, bed at the tail.
     shell_d = ('M8,150 L18,112 Q30,96 60,94 L196,88 L250,26 Q258,16 274,16 L392,16 '
                'Q410,16 414,34 L420,98 L606,98 Q622,98 622,114 L622,236 Q622,252 606,252 '
@@ -277,6 +274,9 @@ def truck(w, h, colour, number, face_right):
     for i in range(4):
         body.append(circle(284 + 29 * i, 10, 7, fill=(255, 240, 170)))
     body.append(rect(0, 160, 40, 30, 8, fill=url('steel'), stroke=BLACK, sw=4))
+    # Tow hitch on the tail, level with the chain.
+    body.append(rect(586, 90, 45, 30, 8, fill=url('steel'), stroke=BLACK, sw=5))
+    body.append(circle(614, 105, 8, fill=(20, 20, 20)))
     # Door line and number plate.
     body.append(path('M306,100 L306,240', stroke=outline, sw=4, opacity=0.7))
     numbered = mirrored(631, ''.join(body)) if face_right else ''.join(body)
