@@ -934,19 +934,19 @@ def duck_hud(w, h, colour, is_blue_duck):
                   linear('hudRim', [(0, shade(colour, 1.3)), (1, shade(colour, 0.7))]),
                   linear('round', [(0, (150, 110, 30)), (0.45, (255, 226, 120)),
                                    (1, (140, 96, 20))], 0, 0, 1, 0))]
-    parts.append(rect(40, 160, 1920, 880, 300, fill=url('hud'), stroke=url('hudRim'), sw=60))
-    parts.append(rect(120, 230, 1760, 320, 200, fill=WHITE, opacity=0.05))
+    parts.append(rect(40, 50, 1920, 1100, 420, fill=url('hud'), stroke=url('hudRim'), sw=70))
+    parts.append(rect(150, 130, 1700, 400, 240, fill=WHITE, opacity=0.05))
     # Duck icon in a player-coloured disc.
-    parts.append(circle(400, 600, 300, fill=shade(colour, 0.55), stroke=outline, sw=24))
-    parts.append(placed(400 - 270, 600 - 380, 1.35, duck_figure(colour, 0)))
+    parts.append(circle(460, 600, 330, fill=shade(colour, 0.55), stroke=outline, sw=24))
+    parts.append(placed(460 - 210 * 1.3, 600 - 200 * 1.3, 1.3, duck_figure(colour, 0)))
     # Three rounds of ammunition.
     for i in range(3):
-        x = 1400 + i * 170
-        parts.append(rect(x, 470, 120, 330, 20, fill=(180, 40, 30), stroke=outline, sw=16))
-        parts.append(path(f'M{x},470 C{x},390 {x + 30},350 {x + 60},340 '
-                          f'C{x + 90},350 {x + 120},390 {x + 120},470 Z', fill=url('round'),
-                          stroke=outline, sw=16))
-        parts.append(rect(x - 10, 780, 140, 60, 12, fill=url('round'), stroke=outline, sw=16))
+        x = 1340 + i * 180
+        parts.append(rect(x, 480, 130, 370, 20, fill=(180, 40, 30), stroke=outline, sw=18))
+        parts.append(path(f'M{x},480 C{x},390 {x + 35},340 {x + 65},330 '
+                          f'C{x + 95},340 {x + 130},390 {x + 130},480 Z', fill=url('round'),
+                          stroke=outline, sw=18))
+        parts.append(rect(x - 12, 830, 154, 66, 12, fill=url('round'), stroke=outline, sw=18))
     return group(''.join(parts), f'scale({k:.4f},{h / 1200:.4f})')
 
 
