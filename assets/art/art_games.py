@@ -12,7 +12,6 @@ import random
 LIME = (203, 212, 43)
 GREEN = (101, 176, 34)
 AMBER = (227, 200, 50)
-DARK = (56, 56, 56)
 WHITE = (255, 255, 255)
 BLACK = (0, 0, 0)
 
@@ -250,8 +249,8 @@ def truck(w, h, colour, number, face_right):
     shell_d = ('M8,150 L18,112 Q30,96 60,94 L196,88 L250,26 Q258,16 274,16 L392,16 '
                'Q410,16 414,34 L420,98 L606,98 Q622,98 622,114 L622,236 Q622,252 606,252 '
                'L24,252 Q8,252 8,236 Z')
-    body.append(group(path(shell_d, fill=url('paint'), stroke=outline, sw=sw), '',) )
-    body[-1] = f'<g clip-path="url(#notch)">{body[-1]}'
+    body.append('<g clip-path="url(#notch)">')
+    body.append(path(shell_d, fill=url('paint'), stroke=outline, sw=sw))
     body.append(poly([(0, 205), (631, 205), (631, 225), (0, 225)], fill=shade(colour, 0.7),
                      opacity=0.55))
     body.append(path('M8,186 L622,186', stroke=LIME, sw=9, opacity=0.9))
@@ -538,7 +537,8 @@ def tank(w, h, colour):
         for y in range(top + 40, bottom - 30, 56):
             parts.append(rect(tx + 16, y, 188, 22, 6, fill=(20, 20, 20)))
     parts.append(path(f'M230,{top + 60} L280,{top - 10} L819,{top - 10} L869,{top + 60} '
-                      f'L869,{bottom - 40} L819,{bottom + 4} L280,{bottom + 4} L230,{bottom - 40} Z',
+                      f'L869,{bottom - 40} L819,{bottom + 4} L280,{bottom + 4} '
+                      f'L230,{bottom - 40} Z',
                       fill=url('hull'), stroke=outline, sw=16))
     parts.append(rect(300, bottom - 240, 499, 180, 24, fill=dark, stroke=outline, sw=10))
     for i in range(5):
@@ -615,17 +615,17 @@ LOG_STATES = [
 def log(w, h, state):
     rng = random.Random(407)
     body = log_body(rng)
-    spec = LOG_STATES[state]
+    breakage = LOG_STATES[state]
     s = w / 1473
     parts = []
-    edges = [-760] + spec['cuts'] + [760]
-    cut_lines = [jagged_cut(x, -200, 200, rng) for x in spec['cuts']]
+    edges = [-760] + breakage['cuts'] + [760]
+    cut_lines = [jagged_cut(x, -200, 200, rng) for x in breakage['cuts']]
     pieces = []
     for i in range(len(edges) - 1):
         left = cut_lines[i - 1] if i > 0 else [(-760, -200), (-760, 200)]
         right = cut_lines[i] if i < len(cut_lines) else [(760, -200), (760, 200)]
         mid_x = (edges[i] + edges[i + 1]) / 2
-        if spec['split']:
+        if breakage['split']:
             seam = [(x, rng.uniform(-30, 30)) for x in
                     (edges[i] - 60, mid_x, edges[i + 1] + 60)]
             top = [p for p in left if p[1] < 0] + seam + [p for p in right[::-1] if p[1] < 0]
@@ -636,7 +636,7 @@ def log(w, h, state):
         else:
             pieces.append((left + right[::-1], mid_x, 0))
     for n, (outline, mid_x, side) in enumerate(pieces):
-        spread = spec['spread']
+        spread = breakage['spread']
         dx = mid_x / 760 * spread * 0.5
         dy = (side if side else (1 if n % 2 else -1)) * spread * rng.uniform(0.45, 1.0)
         angle = rng.uniform(-1, 1) * spread / 14
@@ -644,12 +644,12 @@ def log(w, h, state):
         parts.append(defs(clip) + group(
             f'<g clip-path="url(#piece{n})">{body}</g>',
             f'translate({f(dx)},{f(dy)}) rotate({f(angle)} {f(mid_x)} 0)'))
-    for i in range(spec['cracks']):  # dark zigzag cracks
-        x = -560 + 1080 * i / max(1, spec['cracks'] - 1) + rng.uniform(-60, 60)
+    for i in range(breakage['cracks']):  # dark zigzag cracks
+        x = -560 + 1080 * i / max(1, breakage['cracks'] - 1) + rng.uniform(-60, 60)
         crack = [(x + rng.uniform(-50, 50), -170 + 340 * j / 5) for j in range(6)]
         parts.append(polyline(crack, stroke=(30, 18, 8), sw=22))
         parts.append(polyline(crack, stroke=(240, 210, 150), sw=6, opacity=0.6))
-    for i in range(spec['chips']):  # splinters flying off
+    for i in range(breakage['chips']):  # splinters flying off
         a = rng.uniform(0, 2 * math.pi)
         reach = (1 if state < 3 else 1.5) * rng.uniform(0.4, 1.0)
         x = math.cos(a) * 700 * reach
@@ -746,7 +746,8 @@ def grass_blades(w, top, bottom, rng, count, colours):
         tip = top + (bottom - top) * rng.random() * 0.6
         lean = rng.uniform(-60, 60)
         base_w = rng.uniform(14, 26)
-        out.append(path(f'M{f(x - base_w)},{f(bottom)} Q{f(x + lean * 0.3)},{f((tip + bottom) / 2)} '
+        out.append(path(f'M{f(x - base_w)},{f(bottom)} '
+                        f'Q{f(x + lean * 0.3)},{f((tip + bottom) / 2)} '
                         f'{f(x + lean)},{f(tip)} Q{f(x + lean * 0.2 + base_w * 0.4)},'
                         f'{f((tip + bottom) / 2)} {f(x + base_w)},{f(bottom)} Z',
                         fill=rng.choice(colours)))
@@ -920,13 +921,13 @@ def feathers(w, h, frame):
         if i < count:
             x, y = cx + d * math.cos(a), cy + d * math.sin(a)
             size = length * grow
-            parts.append(placed(x, y, 1, group(feather(size, colour), f'translate({f(-size / 2)},0)'),
-                                turn + frame * 25))
+            centred = group(feather(size, colour), f'translate({f(-size / 2)},0)')
+            parts.append(placed(x, y, 1, centred, turn + frame * 25))
     opacity = 1.0 if frame < 3 else 0.75
     return group(''.join(parts), opacity=opacity)
 
 
-def duck_hud(w, h, colour, is_blue_duck):
+def duck_hud(w, h, colour):
     """Score bar: duck at the left, the number in the middle, rounds at the right."""
     k = w / 2000
     outline = (14, 14, 16)
@@ -954,8 +955,8 @@ PICTURES.update({
     'meadowBackground': meadow_background,
     'grass': grass,
     'tree': tree,
-    'duckHudBlue': lambda w, h: duck_hud(w, h, BLUE, True),
-    'duckHudRed': lambda w, h: duck_hud(w, h, RED, False),
+    'duckHudBlue': lambda w, h: duck_hud(w, h, BLUE),
+    'duckHudRed': lambda w, h: duck_hud(w, h, RED),
     'hunterBlue': lambda w, h: hunter(w, h, BLUE, False),
     'hunterRed': lambda w, h: hunter(w, h, RED, True),
     'crosshair': crosshair,
