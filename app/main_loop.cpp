@@ -6,6 +6,7 @@
 #include "app/program.h"
 #include "app/screen_table.h"
 #include "app/window.h"
+#include "assets/loader.h"
 
 namespace {
 
@@ -14,7 +15,8 @@ void sdl_delay(void*, uint32_t ms) { SDL_Delay(ms); }
 
 // A start-up failure: one line naming the cause, then the exit code.
 int fail(int code, const char* what) {
-  fprintf(stderr, "hxm: %s: %s\n", what, SDL_GetError());
+  if (what) fprintf(stderr, "hxm: %s: %s\n", what, SDL_GetError());
+  else fprintf(stderr, "hxm: %s\n", SDL_GetError());
   return code;
 }
 
@@ -56,6 +58,8 @@ int start_up(Program& p) {
   p.pointer.right_down = 0;
   SDL_GetMouseState(&p.pointer.x, &p.pointer.y);
   p.palette = Palette{};
+  if (load_assets(p.clock, p.display, p.textures, p.layout, p.palette, p.fonts) != 0)
+    return fail(7, nullptr);
   device_screen_reset(p.device_screen);
   set_music_volume(p.sounds, INTRO_MUSIC_VOLUME);
   play_music(p.sounds.app_intro, 0);
@@ -90,6 +94,7 @@ void run_frame(Program& p, const LoopSeams& seams) {
 void shut_down(Program& p) {
   stop_all_sounds();
   free_sound_bank(p.sounds);
+  release_assets(p.textures, p.fonts);
   destroy_renderer(p.clock);
   destroy_window(p.display);
   Mix_Quit();

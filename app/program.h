@@ -3,6 +3,8 @@
 
 #include "app/records.h"
 #include "app/sound_bank.h"
+#include "assets/catalog.h"
+#include "assets/layout.h"
 #include "screens/device_screen.h"
 
 struct Program {
@@ -12,6 +14,9 @@ struct Program {
   PointerState pointer;
   Palette palette;
   SoundBank sounds;
+  TextureCatalog textures;
+  FontSet fonts;
+  LayoutTable layout;
   DeviceScreenState device_screen;
   float intro_clock = 0.0f;  // seconds on the intro, never reset
   bool first_frame = true;

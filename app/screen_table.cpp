@@ -5,7 +5,10 @@ namespace {
 void intro_frame(Program& p) {
   p.intro_clock += p.clock.dt;
   if (p.intro_clock >= INTRO_SECONDS) p.app.screen = SCREEN_MAIN_MENU;
+  draw_intro(p.clock, p.textures, p.layout);
 }
+
+void backdrop_frame(Program& p) { draw_backdrop(p.clock, p.textures, p.layout); }
 
 // Escape returns to the main menu from the two sub-menus.
 void escape_to_main_menu(Program& p, int32_t scancode) {
@@ -20,14 +23,14 @@ void device_screen_key(Program& p, int32_t scancode) {
 const ScreenFunctions table[SCREEN_COUNT] = {
     /* 0: no screen */ {},
     /* SCREEN_INTRO */ {intro_frame, nullptr, nullptr, nullptr},
-    /* SCREEN_MAIN_MENU */ {},
-    /* SCREEN_TRAINING_MENU */ {nullptr, nullptr, escape_to_main_menu, nullptr},
-    /* SCREEN_COMPETITION_MENU */ {nullptr, nullptr, escape_to_main_menu, nullptr},
-    /* SCREEN_STATISTICS */ {},
-    /* SCREEN_POWER_TRAINING */ {},
-    /* SCREEN_REACTION_TRAINING */ {},
-    /* SCREEN_HIT_COUNT_TRAINING */ {},
-    /* SCREEN_DEVICE */ {nullptr, nullptr, device_screen_key, nullptr},
+    /* SCREEN_MAIN_MENU */ {backdrop_frame, nullptr, nullptr, nullptr},
+    /* SCREEN_TRAINING_MENU */ {backdrop_frame, nullptr, escape_to_main_menu, nullptr},
+    /* SCREEN_COMPETITION_MENU */ {backdrop_frame, nullptr, escape_to_main_menu, nullptr},
+    /* SCREEN_STATISTICS */ {backdrop_frame, nullptr, nullptr, nullptr},
+    /* SCREEN_POWER_TRAINING */ {backdrop_frame, nullptr, nullptr, nullptr},
+    /* SCREEN_REACTION_TRAINING */ {backdrop_frame, nullptr, nullptr, nullptr},
+    /* SCREEN_HIT_COUNT_TRAINING */ {backdrop_frame, nullptr, nullptr, nullptr},
+    /* SCREEN_DEVICE */ {backdrop_frame, nullptr, device_screen_key, nullptr},
     /* SCREEN_MONSTER_TRUCKS */ {},
     /* SCREEN_TANKS */ {},
     /* SCREEN_DUCK_HUNT */ {},

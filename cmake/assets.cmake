@@ -13,3 +13,40 @@ add_custom_command(
   COMMENT "Installing the font into the run directory")
 
 add_custom_target(hxm_run_data ALL DEPENDS ${HXM_RUN_DIR}/font/hxm_font.ttf)
+
+# The pictures: SVG sources generated and rasterised by assets/art/make_art.py, then
+# compiled into the library with .incbin (fast to build, nothing read from disk at run time).
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(HXM_ART_DIR ${CMAKE_BINARY_DIR}/art)
+set(HXM_CATALOG ${CMAKE_SOURCE_DIR}/assets/catalog.def)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${HXM_CATALOG})
+file(STRINGS ${HXM_CATALOG} HXM_IMAGE_LINES REGEX "^IMAGE\\(")
+set(HXM_IMAGE_PNGS "")
+set(HXM_INCBIN "\t.section .rodata\n")
+foreach(line ${HXM_IMAGE_LINES})
+  string(REGEX REPLACE "^IMAGE\\(([A-Za-z0-9_]+),.*" "\\1" name "${line}")
+  list(APPEND HXM_IMAGE_PNGS ${HXM_ART_DIR}/${name}.png)
+  string(APPEND HXM_INCBIN
+    "\t.global hxm_png_${name}\n\t.global hxm_png_${name}_end\n\t.balign 16\n"
+    "hxm_png_${name}:\n\t.incbin \"${HXM_ART_DIR}/${name}.png\"\nhxm_png_${name}_end:\n")
+endforeach()
+string(APPEND HXM_INCBIN "\t.section .note.GNU-stack,\"\",@progbits\n")
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/generated/image_pack.S CONTENT "${HXM_INCBIN}")
+
+file(GLOB HXM_ART_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/assets/art/*.py)
+add_custom_command(
+  OUTPUT ${HXM_IMAGE_PNGS}
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/assets/art/make_art.py
+          --catalog ${HXM_CATALOG} --out ${HXM_ART_DIR} --jobs 2
+  DEPENDS ${HXM_ART_SOURCES} ${HXM_CATALOG}
+  COMMENT "Drawing and rasterising the pictures")
+add_custom_target(hxm_art DEPENDS ${HXM_IMAGE_PNGS})
+set_source_files_properties(${CMAKE_BINARY_DIR}/generated/image_pack.S PROPERTIES
+  OBJECT_DEPENDS "${HXM_IMAGE_PNGS}")
+list(APPEND HXM_GENERATED_SOURCES ${CMAKE_BINARY_DIR}/generated/image_pack.S)
+
+add_custom_target(contact-sheet
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/assets/art/make_art.py
+          --catalog ${HXM_CATALOG} --out ${HXM_ART_DIR} --contact-sheet ${CMAKE_BINARY_DIR}/contact-sheet.png
+  DEPENDS hxm_art
+  COMMENT "Contact sheet of every picture: ${CMAKE_BINARY_DIR}/contact-sheet.png")

@@ -2,6 +2,7 @@
 // text's size moves, and the two shared draw routines.
 #include <SDL_ttf.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstring>
@@ -12,49 +13,27 @@
 
 #include "app/window.h"
 #include "assets/layout.h"
+#include "assets/loader.h"
 #include "tests/support.h"
 
 namespace {
 
-// The five fonts of one layout unit, opened once for the whole test run.
-const FontSet& fonts_for_unit(float unit) {
-  static std::map<int, FontSet> opened;
-  const int key = (int)unit;
-  auto found = opened.find(key);
-  if (found != opened.end()) return found->second;
-  if (!TTF_WasInit()) TTF_Init();
-  const char* path = HXM_RUN_DIR "/font/hxm_font.ttf";
-  FontSet& f = opened[key];
-  f.fontSmall = TTF_OpenFont(path, (int)unit);
-  f.fontMedium = TTF_OpenFont(path, (int)(1.5f * unit));
-  f.fontLarge = TTF_OpenFont(path, (int)(2.5f * unit));
-  f.fontHuge = TTF_OpenFont(path, (int)(3.5f * unit));
-  f.fontGiant = TTF_OpenFont(path, (int)(6 * unit));
-  return f;
-}
-
-PixelSize measure(TTF_Font* font, const char* text) {
-  PixelSize size;
-  EXPECT_NE(font, nullptr) << TTF_GetError();
-  if (font) TTF_SizeUTF8(font, text, &size.w, &size.h);
-  return size;
-}
-
-// What the loader hands the layout: the pictures' sizes from the catalog, the texts measured in
-// the real font.
+// What the loader hands the layout: the pictures' sizes and the texts measured in the real font.
 LayoutInput layout_input(int width, int height) {
   LayoutInput in;
   in.width = width;
   in.height = height;
   in.unit = display_unit(height);
-  const FontSet& fonts = fonts_for_unit(in.unit);
-#define IMAGE(name, w, h) in.image[IMG_##name] = {w, h};
-#define TEXT(name, utf8, font, colour) in.text[TXT_##name] = measure(fonts.font, utf8);
-#define SLOT(name)
-#include "assets/catalog.def"
-#undef IMAGE
-#undef TEXT
-#undef SLOT
+  for (int32_t i = 0; i < IMAGE_COUNT; ++i) in.image[i] = {image_info[i].width, image_info[i].height};
+  if (!TTF_WasInit()) {
+    EXPECT_EQ(TTF_Init(), 0);
+  }
+  EXPECT_EQ(chdir(HXM_RUN_DIR), 0);
+  FontSet fonts;
+  EXPECT_TRUE(open_fonts(fonts, in.unit)) << SDL_GetError();
+  measure_texts(fonts, in.text);
+  TextureCatalog none;
+  release_assets(none, fonts);
   return in;
 }
 

@@ -31,6 +31,7 @@ class Loop : public ::testing::Test {
   void SetUp() override {
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
     setenv("SDL_AUDIODRIVER", "dummy", 1);
+    ASSERT_EQ(chdir(HXM_RUN_DIR), 0);  // the font and sounds are read from there
     ASSERT_EQ(start_up(program), 0);
     seams = fake_ticks_seams(ticks);
   }

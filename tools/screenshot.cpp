@@ -110,6 +110,9 @@ int main(int argc, char** argv) {
     if (c2 != std::string::npos) step.arg = a.substr(c2 + 1);
     script.steps.push_back(step);
   }
+  // Read-back from Mesa's GL drawable under Xvfb stays at the window's first size; the
+  // software renderer draws the same picture and reads back whole.
+  SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
   LoopSeams seams;
   seams.ticks = virtual_ticks;
   seams.delay = virtual_delay;

@@ -12,7 +12,6 @@ import random
 LIME = (203, 212, 43)
 GREEN = (101, 176, 34)
 AMBER = (227, 200, 50)
-DARK = (56, 56, 56)
 WHITE = (255, 255, 255)
 BLACK = (0, 0, 0)
 
@@ -246,15 +245,12 @@ def truck(w, h, colour, number, face_right):
         body.append(line(sx, 226, sx + tilt, 330, (30, 30, 30), 26))
         body.append(line(sx, 232, sx + tilt * 0.55, 290, AMBER, 16))
         body.append(line(sx + tilt * 0.55, 290, sx + tilt, 330, (210, 214, 218), 8))
-    # Tow hitch at the tail, where the chain runs in.
-    body.append(rect(560, 88, 71, 34, 8, fill=url('steel'), stroke=BLACK, sw=5))
-    body.append(circle(612, 105, 9, fill=(20, 20, 20)))
     # Body: hood at the front (left), cab, bed at the tail.
     shell_d = ('M8,150 L18,112 Q30,96 60,94 L196,88 L250,26 Q258,16 274,16 L392,16 '
                'Q410,16 414,34 L420,98 L606,98 Q622,98 622,114 L622,236 Q622,252 606,252 '
                'L24,252 Q8,252 8,236 Z')
-    body.append(group(path(shell_d, fill=url('paint'), stroke=outline, sw=sw), '',) )
-    body[-1] = f'<g clip-path="url(#notch)">{body[-1]}'
+    body.append('<g clip-path="url(#notch)">')
+    body.append(path(shell_d, fill=url('paint'), stroke=outline, sw=sw))
     body.append(poly([(0, 205), (631, 205), (631, 225), (0, 225)], fill=shade(colour, 0.7),
                      opacity=0.55))
     body.append(path('M8,186 L622,186', stroke=LIME, sw=9, opacity=0.9))
@@ -277,6 +273,9 @@ def truck(w, h, colour, number, face_right):
     for i in range(4):
         body.append(circle(284 + 29 * i, 10, 7, fill=(255, 240, 170)))
     body.append(rect(0, 160, 40, 30, 8, fill=url('steel'), stroke=BLACK, sw=4))
+    # Tow hitch on the tail, level with the chain.
+    body.append(rect(586, 90, 45, 30, 8, fill=url('steel'), stroke=BLACK, sw=5))
+    body.append(circle(614, 105, 8, fill=(20, 20, 20)))
     # Door line and number plate.
     body.append(path('M306,100 L306,240', stroke=outline, sw=4, opacity=0.7))
     numbered = mirrored(631, ''.join(body)) if face_right else ''.join(body)
@@ -323,30 +322,40 @@ def wheel(w, h, frame, hub, clockwise):
 
 
 def dust(w, h, frame, to_left):
-    """Mud thrown back from a tyre: a small clot, a wide spray, then fading drops.
-    Drawn for the left truck (spray up and right from the lower left corner)."""
+    """Mud thrown back from a tyre: a short fan, a wide spray, then fading drops.
+    Drawn for the left truck (spraying up and right from the lower left corner)."""
     rng = random.Random(63)
-    spread = (0.35, 0.75, 1.0)[frame]
-    size = (0.7, 1.0, 0.8)[frame]
-    fade = (1.0, 0.95, 0.5)[frame]
-    ox, oy = w * 0.12, h * 0.92
+    reach = (0.45, 0.8, 0.95)[frame] * w
+    fan = (0.75, 0.85, 0.0)[frame]
+    drop = (0.8, 1.0, 0.7)[frame]
+    ox, oy = w * 0.08, h * 0.94
+    edge = shade(MUD, 0.45)
     parts = [defs(radial('mud', [(0, shade(MUD, 1.35)), (0.7, MUD), (1, shade(MUD, 0.6))],
-                         0.5, 0.5, 0.5, 0.35, 0.35))]
-    for i in range(14):
-        a = math.radians(12 + 70 * rng.random())
-        d = (0.3 + 0.7 * rng.random()) * w * 0.8 * spread
-        r = (16 + 26 * rng.random()) * size * (1.25 - 0.6 * d / w)
+                         0.5, 0.5, 0.5, 0.35, 0.35),
+                  radial('fan', [(0, shade(MUD, 0.8)), (0.7, MUD), (1, shade(MUD, 1.3))],
+                         ox, oy, reach, user=True))]
+    if fan:
+        # A haze of dust behind, then the clot of mud itself as overlapping lumps.
+        parts.append(path(blob(ox + reach * 0.35, oy - reach * 0.35, reach * 0.45 * fan, rng,
+                               9, 0.2), fill=(170, 140, 100), opacity=0.35))
+        for i in range(8):
+            a = math.radians(12 + 66 * i / 7)
+            r = reach * fan * (0.25 + 0.3 * rng.random())
+            size = reach * fan * (0.16 + 0.08 * rng.random())
+            parts.append(path(blob(ox + r * math.cos(a), oy - r * math.sin(a), size, rng, 8,
+                                   0.22), fill=url('mud'), stroke=edge, sw=5))
+        parts.append(path(blob(ox + 20, oy - 20, reach * fan * 0.25, rng, 9, 0.2),
+                          fill=url('mud'), stroke=edge, sw=5))
+    for i in range(18):  # drops flung past the fan, each with a short streak
+        a = math.radians(8 + 76 * rng.random())
+        d = reach * (0.75 + 0.4 * rng.random())
+        r = (7 + 12 * rng.random()) * drop
         x, y = ox + d * math.cos(a), oy - d * math.sin(a)
-        tail = 0.35 * d
-        parts.append(line(x - tail * math.cos(a), y + tail * math.sin(a), x, y, MUD,
-                          r * 1.1, opacity=0.55))
-        parts.append(path(blob(x, y, r, rng, 7, 0.3), fill=url('mud'),
-                          stroke=shade(MUD, 0.45), sw=4))
-    base = 70 * size * (1.25 - 0.45 * frame)
-    if frame < 2:
-        parts.insert(1, path(blob(ox + base * 0.6, oy - base * 0.4, base, rng, 11, 0.25),
-                             fill=url('mud'), stroke=shade(MUD, 0.45), sw=5))
-    body = group(''.join(parts), opacity=fade)
+        x, y = min(x, w - r - 4), max(y, r + 4)
+        parts.append(line(x - 3 * r * math.cos(a), y + 3 * r * math.sin(a), x, y, MUD, r * 1.2,
+                          opacity=0.6))
+        parts.append(path(blob(x, y, r, rng, 6, 0.2), fill=url('mud'), stroke=edge, sw=3))
+    body = group(''.join(parts), opacity=(1.0, 1.0, 0.55)[frame])
     return mirrored(w, body) if to_left else body
 
 
@@ -528,7 +537,8 @@ def tank(w, h, colour):
         for y in range(top + 40, bottom - 30, 56):
             parts.append(rect(tx + 16, y, 188, 22, 6, fill=(20, 20, 20)))
     parts.append(path(f'M230,{top + 60} L280,{top - 10} L819,{top - 10} L869,{top + 60} '
-                      f'L869,{bottom - 40} L819,{bottom + 4} L280,{bottom + 4} L230,{bottom - 40} Z',
+                      f'L869,{bottom - 40} L819,{bottom + 4} L280,{bottom + 4} '
+                      f'L230,{bottom - 40} Z',
                       fill=url('hull'), stroke=outline, sw=16))
     parts.append(rect(300, bottom - 240, 499, 180, 24, fill=dark, stroke=outline, sw=10))
     for i in range(5):
@@ -605,17 +615,17 @@ LOG_STATES = [
 def log(w, h, state):
     rng = random.Random(407)
     body = log_body(rng)
-    spec = LOG_STATES[state]
+    breakage = LOG_STATES[state]
     s = w / 1473
     parts = []
-    edges = [-760] + spec['cuts'] + [760]
-    cut_lines = [jagged_cut(x, -200, 200, rng) for x in spec['cuts']]
+    edges = [-760] + breakage['cuts'] + [760]
+    cut_lines = [jagged_cut(x, -200, 200, rng) for x in breakage['cuts']]
     pieces = []
     for i in range(len(edges) - 1):
         left = cut_lines[i - 1] if i > 0 else [(-760, -200), (-760, 200)]
         right = cut_lines[i] if i < len(cut_lines) else [(760, -200), (760, 200)]
         mid_x = (edges[i] + edges[i + 1]) / 2
-        if spec['split']:
+        if breakage['split']:
             seam = [(x, rng.uniform(-30, 30)) for x in
                     (edges[i] - 60, mid_x, edges[i + 1] + 60)]
             top = [p for p in left if p[1] < 0] + seam + [p for p in right[::-1] if p[1] < 0]
@@ -626,7 +636,7 @@ def log(w, h, state):
         else:
             pieces.append((left + right[::-1], mid_x, 0))
     for n, (outline, mid_x, side) in enumerate(pieces):
-        spread = spec['spread']
+        spread = breakage['spread']
         dx = mid_x / 760 * spread * 0.5
         dy = (side if side else (1 if n % 2 else -1)) * spread * rng.uniform(0.45, 1.0)
         angle = rng.uniform(-1, 1) * spread / 14
@@ -634,12 +644,12 @@ def log(w, h, state):
         parts.append(defs(clip) + group(
             f'<g clip-path="url(#piece{n})">{body}</g>',
             f'translate({f(dx)},{f(dy)}) rotate({f(angle)} {f(mid_x)} 0)'))
-    for i in range(spec['cracks']):  # dark zigzag cracks
-        x = -560 + 1080 * i / max(1, spec['cracks'] - 1) + rng.uniform(-60, 60)
+    for i in range(breakage['cracks']):  # dark zigzag cracks
+        x = -560 + 1080 * i / max(1, breakage['cracks'] - 1) + rng.uniform(-60, 60)
         crack = [(x + rng.uniform(-50, 50), -170 + 340 * j / 5) for j in range(6)]
         parts.append(polyline(crack, stroke=(30, 18, 8), sw=22))
         parts.append(polyline(crack, stroke=(240, 210, 150), sw=6, opacity=0.6))
-    for i in range(spec['chips']):  # splinters flying off
+    for i in range(breakage['chips']):  # splinters flying off
         a = rng.uniform(0, 2 * math.pi)
         reach = (1 if state < 3 else 1.5) * rng.uniform(0.4, 1.0)
         x = math.cos(a) * 700 * reach
@@ -688,3 +698,542 @@ PICTURES.update({
 })
 PICTURES.update(frames('log', 4, log))
 PICTURES.update(frames('blast', 7, blast))
+
+
+# ---------------------------------------------------------------- duck hunt
+# The tree stands at the left quarter on the horizon line; hunters stand low in
+# the grass, the blue one aiming up and right, the red one up and left.
+
+def meadow_background(w, h):
+    rng = random.Random(1920)
+    horizon = h * 0.62
+    parts = [defs(
+        linear('sky', [(0, (18, 34, 72)), (0.6, (52, 96, 150)), (1, (150, 176, 170))]),
+        linear('meadow', [(0, (70, 120, 40)), (1, (30, 62, 22))]),
+        linear('hillFar', [(0, (50, 88, 70)), (1, (40, 70, 50))]),
+        linear('hillNear', [(0, (56, 104, 40)), (1, (40, 80, 30))]))]
+    parts.append(rect(0, 0, w, h, fill=url('sky')))
+    parts.append(glow('sun', w * 0.78, horizon - h * 0.12, h * 0.45, (255, 230, 170), 0.6))
+    parts.append(circle(w * 0.78, horizon - h * 0.12, h * 0.06, fill=(255, 240, 200)))
+    for i in range(6):  # clouds
+        cx, cy = rng.uniform(0.05, 0.95) * w, rng.uniform(0.08, 0.38) * h
+        for j in range(5):
+            parts.append(ellipse(cx + (j - 2) * 70 + rng.uniform(-20, 20),
+                                 cy + rng.uniform(-20, 14), 90 + rng.uniform(0, 40),
+                                 40 + rng.uniform(0, 20), fill=(230, 236, 245), opacity=0.22))
+    for grad, base, amp, seed in (('hillFar', horizon - h * 0.08, h * 0.06, 3),
+                                  ('hillNear', horizon - h * 0.02, h * 0.04, 5)):
+        r2 = random.Random(seed)
+        ridge = [(x, base - amp * (0.5 + 0.5 * math.sin(x / w * 6.0 + seed) *
+                                   r2.uniform(0.6, 1.0)))
+                 for x in [w * i / 10 for i in range(11)]]
+        parts.append(path(smooth_open(ridge) + f' L{f(w)},{f(h)} L0,{f(h)} Z',
+                          fill=url(grad)))
+    parts.append(rect(0, horizon, w, h - horizon, fill=url('meadow')))
+    for i in range(120):  # flowers and tufts in the meadow, larger nearer
+        y = horizon + (h - horizon) * rng.random() ** 0.7
+        x = rng.random() * w
+        s = 3 + 10 * (y - horizon) / (h - horizon)
+        c = rng.choice([(240, 240, 230), AMBER, (230, 120, 160), LIME])
+        parts.append(circle(x, y, s, fill=c, opacity=0.75))
+    return ''.join(parts)
+
+
+def grass_blades(w, top, bottom, rng, count, colours):
+    out = []
+    for i in range(count):
+        x = w * i / count + rng.uniform(-10, 10)
+        tip = top + (bottom - top) * rng.random() * 0.6
+        lean = rng.uniform(-60, 60)
+        base_w = rng.uniform(14, 26)
+        out.append(path(f'M{f(x - base_w)},{f(bottom)} '
+                        f'Q{f(x + lean * 0.3)},{f((tip + bottom) / 2)} '
+                        f'{f(x + lean)},{f(tip)} Q{f(x + lean * 0.2 + base_w * 0.4)},'
+                        f'{f((tip + bottom) / 2)} {f(x + base_w)},{f(bottom)} Z',
+                        fill=rng.choice(colours)))
+    return ''.join(out)
+
+
+def grass(w, h):
+    """Foreground grass along the bottom edge; the sky above stays transparent."""
+    rng = random.Random(1080)
+    top, solid = h * 0.70, h * 0.86
+    return (defs(linear('sod', [(0, (36, 78, 24)), (1, (16, 40, 12))])) +
+            grass_blades(w, top + h * 0.04, solid + 10, rng, 140,
+                         [(40, 90, 28), (50, 104, 32), (34, 76, 22)]) +
+            rect(0, solid, w, h - solid, fill=url('sod')) +
+            grass_blades(w, top + h * 0.08, h, rng, 110,
+                         [(70, 130, 40), (86, 150, 46), (60, 116, 34)]))
+
+
+def tree(w, h):
+    rng = random.Random(622)
+    k = w / 622
+    parts = [defs(
+        linear('trunk', [(0, (70, 46, 26)), (0.5, (120, 84, 50)), (1, (60, 40, 22))], 0, 0, 1, 0),
+        radial('leaf', [(0, (110, 170, 60)), (0.7, (60, 120, 36)), (1, (34, 80, 24))],
+               0.5, 0.5, 0.5, 0.35, 0.3))]
+    parts.append(path('M270,829 C280,700 282,600 262,480 L240,420 L290,440 L311,380 '
+                      'L332,440 L380,410 L352,490 C336,600 340,700 352,829 Z',
+                      fill=url('trunk'), stroke=(40, 26, 14), sw=10))
+    parts.append(ellipse(311, 822, 160, 14, fill=BLACK, opacity=0.3))
+    clusters = [(311, 250, 230), (160, 330, 150), (462, 330, 150), (220, 150, 140),
+                (410, 150, 140), (311, 110, 130), (311, 360, 170)]
+    for cx, cy, r in clusters:
+        parts.append(path(blob(cx, cy, r, rng, 10, 0.12), fill=url('leaf'),
+                          stroke=(24, 60, 18), sw=10))
+    for i in range(12):  # highlights on the sunny side
+        cx, cy, r = clusters[i % len(clusters)]
+        parts.append(ellipse(cx + rng.uniform(-0.4, 0.3) * r, cy + rng.uniform(-0.5, 0.1) * r,
+                             r * 0.18, r * 0.1, fill=(160, 210, 90), opacity=0.5))
+    return group(''.join(parts), f'scale({k:.4f},{h / 829:.4f})')
+
+
+def duck_figure(colour, wing):
+    """A duck flying right in a 400 x 600 frame; wing 0 up, 1 level, 2 down."""
+    dark, light = shade(colour, 0.45), shade(colour, 1.35)
+    outline = (20, 20, 24)
+    parts = [defs(
+        linear('duckBody', [(0, light), (0.5, colour), (1, dark)]),
+        linear('duckWing', [(0, shade(colour, 1.2)), (1, shade(colour, 0.6))]),
+        radial('duckHead', [(0, (60, 170, 90)), (1, (14, 70, 40))], 0.4, 0.35, 0.6))]
+    # Wings hinge at the shoulder (200, 300); tips high, level or low.
+    far_wing = {0: 'M205,300 C215,220 215,150 190,80 C240,140 260,220 250,305 Z',
+                1: 'M210,300 C170,270 110,262 50,272 C110,300 160,318 225,318 Z',
+                2: 'M205,320 C215,400 210,470 185,530 C240,480 260,400 250,318 Z'}[wing]
+    near_wing = {0: 'M160,305 C150,210 130,120 90,40 C190,70 260,180 250,310 Z',
+                 1: 'M140,292 C100,250 40,236 6,246 C30,300 120,350 240,330 Z',
+                 2: 'M160,320 C150,420 130,500 90,575 C190,540 260,430 250,318 Z'}[wing]
+    parts.append(path(far_wing, fill=shade(colour, 0.55), stroke=outline, sw=10))
+    # Tail, streamlined body, neck stretched forward, head and bill.
+    parts.append(path('M80,300 L22,282 L36,314 L20,346 L84,334 Z', fill=dark, stroke=outline,
+                      sw=10))
+    parts.append(path('M64,318 C80,282 150,270 230,274 C290,278 320,296 322,318 '
+                      'C320,342 280,358 210,358 C130,358 70,348 64,318 Z',
+                      fill=url('duckBody'), stroke=outline, sw=10))
+    parts.append(path('M100,340 C160,352 240,352 300,332', fill='none', stroke=WHITE, sw=8,
+                      opacity=0.35))
+    parts.append(path('M290,306 C310,300 322,294 338,286', fill='none', stroke=outline, sw=56))
+    parts.append(path('M290,306 C310,300 322,294 338,286', fill='none', stroke=(30, 110, 60),
+                      sw=40))
+    parts.append(path('M300,320 L292,288', stroke=WHITE, sw=12))
+    parts.append(ellipse(344, 280, 44, 38, fill=url('duckHead'), stroke=outline, sw=10))
+    parts.append(path('M374,276 C386,270 396,274 398,284 C390,296 380,298 372,296 Z',
+                      fill=AMBER, stroke=outline, sw=8))
+    parts.append(circle(356, 270, 10, fill=WHITE))
+    parts.append(circle(359, 270, 6, fill=BLACK))
+    parts.append(path(near_wing, fill=url('duckWing'), stroke=outline, sw=10))
+    for i in range(3):  # flight feathers along the near wing
+        parts.append(path({0: f'M{140 - 14 * i},{240 - 60 * i} L{200 - 8 * i},{260 - 50 * i}',
+                           1: f'M{150 - 45 * i},{300 - 14 * i} L{190 - 45 * i},{325 - 10 * i}',
+                           2: f'M{140 - 14 * i},{390 + 60 * i} L{200 - 8 * i},{370 + 50 * i}'
+                           }[wing], stroke=shade(colour, 0.4), sw=8))
+    return ''.join(parts)
+
+
+def duck(w, h, frame, colour):
+    """Frames 0-2 fly right with the wing up, level, down; 3-5 mirror them."""
+    body = group(duck_figure(colour, frame % 3), f'scale({w / 400:.4f},{h / 600:.4f})')
+    return mirrored(w, body) if frame >= 3 else body
+
+
+def hunter(w, h, colour, aim_left):
+    """A hunter in a cap and jacket, rifle shouldered at about 37 degrees."""
+    dark = shade(colour, 0.55)
+    outline = (20, 20, 24)
+    parts = [defs(linear('jacket', [(0, shade(colour, 1.3)), (1, dark)]),
+                  linear('stock', [(0, (150, 96, 50)), (1, (90, 54, 26))]))]
+    parts.append(path('M110,438 L120,330 L250,330 L262,438 Z', fill=(60, 64, 40),
+                      stroke=outline, sw=10))
+    parts.append(path('M80,340 C70,260 90,200 150,180 L230,180 C280,200 300,250 290,340 Z',
+                      fill=url('jacket'), stroke=outline, sw=10))
+    parts.append(path('M150,190 L185,290 L220,190', fill='none', stroke=dark, sw=10))
+    # Rifle along the aiming line, stock at the shoulder, muzzle top right.
+    a = math.radians(-37)
+    x0, y0 = 150, 250
+    x1, y1 = x0 + 300 * math.cos(a), y0 + 300 * math.sin(a)
+    parts.append(line(x0, y0, x0 + 120 * math.cos(a), y0 + 120 * math.sin(a), outline, 40))
+    parts.append(line(x0, y0, x0 + 120 * math.cos(a), y0 + 120 * math.sin(a),
+                      (130, 84, 40), 28))
+    parts.append(line(x0 + 100 * math.cos(a), y0 + 100 * math.sin(a), x1, y1, outline, 22))
+    parts.append(line(x0 + 100 * math.cos(a), y0 + 100 * math.sin(a), x1, y1,
+                      (110, 116, 124), 12))
+    # Arms: rear hand at the grip, front hand under the barrel.
+    parts.append(path('M110,220 C120,290 170,290 200,230', fill='none', stroke=outline, sw=46))
+    parts.append(path('M110,220 C120,290 170,290 200,230', fill='none', stroke=colour, sw=32))
+    parts.append(path('M250,210 C270,230 290,200 290,170', fill='none', stroke=outline, sw=46))
+    parts.append(path('M250,210 C270,230 290,200 290,170', fill='none', stroke=colour, sw=32))
+    parts.append(circle(290, 168, 20, fill=(240, 190, 150), stroke=outline, sw=8))
+    parts.append(circle(200, 228, 20, fill=(240, 190, 150), stroke=outline, sw=8))
+    # Head with a cap, cheek on the stock.
+    parts.append(circle(178, 130, 56, fill=(240, 190, 150), stroke=outline, sw=10))
+    parts.append(path('M118,118 C120,60 230,50 240,112 L270,120 L268,132 L118,130 Z',
+                      fill=dark, stroke=outline, sw=10))
+    parts.append(circle(205, 140, 8, fill=outline))
+    body = group(''.join(parts), f'scale({w / 387:.4f},{h / 438:.4f})')
+    return mirrored(w, body) if aim_left else body
+
+
+def crosshair(w, h):
+    cx, cy = w / 2, h / 2
+    r = min(w, h) * 0.36
+    sw = min(w, h) * 0.035
+    parts = []
+    for colour, width in ((BLACK, sw * 2.2), (LIME, sw)):
+        parts.append(circle(cx, cy, r, fill='none', stroke=colour, sw=width))
+        for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1)):
+            parts.append(line(cx + dx * r * 0.45, cy + dy * r * 0.45, cx + dx * r * 1.32,
+                              cy + dy * r * 1.32, colour, width))
+    parts.append(circle(cx, cy, sw * 1.4, fill=RED, stroke=BLACK, sw=sw * 0.6))
+    return ''.join(parts)
+
+
+def feather(length, colour):
+    """One feather along the x axis from 0 to length."""
+    L = length
+    return (path(f'M0,0 C{f(L * 0.25)},{f(-L * 0.22)} {f(L * 0.75)},{f(-L * 0.18)} {f(L)},0 '
+                 f'C{f(L * 0.75)},{f(L * 0.2)} {f(L * 0.25)},{f(L * 0.22)} 0,0 Z',
+                 fill=colour, stroke=(60, 60, 70), sw=L * 0.03) +
+            path(f'M{f(-L * 0.1)},0 L{f(L * 0.95)},0', stroke=(90, 90, 100), sw=L * 0.025) +
+            path(f'M{f(L * 0.55)},{f(-L * 0.16)} L{f(L * 0.45)},{f(-L * 0.04)}',
+                 stroke=WHITE, sw=L * 0.03, opacity=0.7))
+
+
+def feathers(w, h, frame):
+    """One feather, then a widening puff of them: frames 0-3."""
+    rng = random.Random(1000)
+    cx, cy = w / 2, h / 2
+    count = (1, 7, 14, 22)[frame]
+    spread = (0.0, 0.45, 0.75, 0.95)[frame]
+    grow = (1.5, 1.1, 1.0, 0.9)[frame]
+    parts = []
+    if frame > 0:
+        parts.append(defs(radial('puff', [(0, WHITE, 0.7), (0.6, WHITE, 0.3), (1, WHITE, 0)])))
+        parts.append(circle(cx, cy, w * 0.12 * (1 + spread), fill=url('puff'),
+                            opacity=1 - 0.25 * frame))
+    colours = [(250, 250, 250), (235, 230, 215), (210, 200, 180), (250, 250, 250)]
+    for i in range(22):
+        a = rng.uniform(0, 2 * math.pi)
+        d = rng.uniform(0.45, 1.0) * w * 0.36 * spread
+        turn = rng.uniform(0, 360)
+        length = rng.uniform(0.16, 0.26) * w
+        colour = colours[i % len(colours)]
+        if i < count:
+            x, y = cx + d * math.cos(a), cy + d * math.sin(a)
+            size = length * grow
+            centred = group(feather(size, colour), f'translate({f(-size / 2)},0)')
+            parts.append(placed(x, y, 1, centred, turn + frame * 25))
+    opacity = 1.0 if frame < 3 else 0.75
+    return group(''.join(parts), opacity=opacity)
+
+
+def duck_hud(w, h, colour):
+    """Score bar: duck at the left, the number in the middle, rounds at the right."""
+    k = w / 2000
+    outline = (14, 14, 16)
+    parts = [defs(linear('hud', [(0, (44, 44, 48)), (1, (18, 18, 20))]),
+                  linear('hudRim', [(0, shade(colour, 1.3)), (1, shade(colour, 0.7))]),
+                  linear('round', [(0, (150, 110, 30)), (0.45, (255, 226, 120)),
+                                   (1, (140, 96, 20))], 0, 0, 1, 0))]
+    parts.append(rect(40, 50, 1920, 1100, 420, fill=url('hud'), stroke=url('hudRim'), sw=70))
+    parts.append(rect(150, 130, 1700, 400, 240, fill=WHITE, opacity=0.05))
+    # Duck icon in a player-coloured disc.
+    parts.append(circle(460, 600, 330, fill=shade(colour, 0.55), stroke=outline, sw=24))
+    parts.append(placed(460 - 210 * 1.3, 600 - 200 * 1.3, 1.3, duck_figure(colour, 0)))
+    # Three rounds of ammunition.
+    for i in range(3):
+        x = 1340 + i * 180
+        parts.append(rect(x, 480, 130, 370, 20, fill=(180, 40, 30), stroke=outline, sw=18))
+        parts.append(path(f'M{x},480 C{x},390 {x + 35},340 {x + 65},330 '
+                          f'C{x + 95},340 {x + 130},390 {x + 130},480 Z', fill=url('round'),
+                          stroke=outline, sw=18))
+        parts.append(rect(x - 12, 830, 154, 66, 12, fill=url('round'), stroke=outline, sw=18))
+    return group(''.join(parts), f'scale({k:.4f},{h / 1200:.4f})')
+
+
+PICTURES.update({
+    'meadowBackground': meadow_background,
+    'grass': grass,
+    'tree': tree,
+    'duckHudBlue': lambda w, h: duck_hud(w, h, BLUE),
+    'duckHudRed': lambda w, h: duck_hud(w, h, RED),
+    'hunterBlue': lambda w, h: hunter(w, h, BLUE, False),
+    'hunterRed': lambda w, h: hunter(w, h, RED, True),
+    'crosshair': crosshair,
+})
+PICTURES.update(frames('duckBlue', 6, duck, BLUE))
+PICTURES.update(frames('duckRed', 6, duck, RED))
+PICTURES.update(frames('feathers', 4, feathers))
+
+
+# ---------------------------------------------------------------- prospectors
+# The pillar's rock face is at 17 % and 83 % of its width where the picks land
+# (63 % of its height); the blue prospector faces right, his pick striking at
+# the right edge of his canvas, 38 % from the top; the red one is his mirror.
+
+GEM_COLOURS = {'emerald': (40, 190, 90), 'diamond': (190, 236, 255),
+               'goldNugget': (240, 196, 50), 'pebble': (130, 126, 120)}
+
+
+def cut_gem(w, h, colour, facets):
+    """A faceted stone from a list of (polygon, brightness) in a 300 x 300 frame."""
+    outline = shade(colour, 0.3)
+    parts = [poly(p, fill=shade(colour, b), stroke=outline, sw=6) for p, b in facets]
+    parts.append(path('M110,70 L150,60', stroke=WHITE, sw=10, opacity=0.85))
+    parts.append(poly(star_points(205, 95, 26, 7, 4), fill=WHITE, opacity=0.9))
+    return group(''.join(parts), f'scale({w / 300:.4f},{h / 300:.4f})')
+
+
+def emerald(w, h):
+    o = [(90, 20), (210, 20), (280, 90), (280, 210), (210, 280), (90, 280), (20, 210),
+         (20, 90)]
+    i = [(115, 75), (185, 75), (225, 115), (225, 185), (185, 225), (115, 225), (75, 185),
+         (75, 115)]
+    facets = [(o, 0.75)]
+    for n in range(8):
+        brightness = (1.3, 1.15, 0.9, 0.7, 0.6, 0.75, 0.95, 1.2)[n]
+        facets.append(([o[n], o[(n + 1) % 8], i[(n + 1) % 8], i[n]], brightness))
+    facets.append((i, 1.05))
+    return cut_gem(w, h, GEM_COLOURS['emerald'], facets)
+
+
+def diamond(w, h):
+    crown_y, girdle, tip = 40, 110, 285
+    xs = [15, 80, 150, 220, 285]
+    facets = [([(60, crown_y), (240, crown_y), (285, girdle), (15, girdle)], 1.0)]
+    tops = [(60, crown_y), (105, crown_y), (150, crown_y), (195, crown_y), (240, crown_y)]
+    for n in range(4):
+        facets.append(([tops[n], tops[n + 1], ((xs[n + 1] + xs[n]) / 2 + 20, girdle)],
+                       (1.4, 1.2, 1.0, 0.85)[n]))
+    for n in range(4):
+        facets.append(([(xs[n], girdle), (xs[n + 1], girdle), (150, tip)],
+                       (0.95, 0.8, 0.65, 0.55)[n]))
+    return cut_gem(w, h, GEM_COLOURS['diamond'], facets)
+
+
+def rounded_stone(w, h, colour, seed, bumps, rough, shine):
+    rng = random.Random(seed)
+    k = w / 300
+    outline = shade(colour, 0.35)
+    parts = [defs(radial('stone', [(0, shade(colour, 1.45)), (0.55, colour),
+                                   (1, shade(colour, 0.5))], 0.5, 0.5, 0.6, 0.38, 0.32))]
+    parts.append(path(blob(150, 150, 138 / (1 + rough), rng, bumps, rough), fill=url('stone'),
+                      stroke=outline, sw=10))
+    for i in range(4):  # dents
+        parts.append(ellipse(rng.uniform(100, 210), rng.uniform(110, 210), rng.uniform(10, 22),
+                             rng.uniform(6, 14), fill=shade(colour, 0.6), opacity=0.6))
+    if shine:
+        parts.append(ellipse(115, 100, 34, 18, fill=WHITE, opacity=0.75,
+                             extra='transform="rotate(-30 115 100)"'))
+        parts.append(poly(star_points(195, 90, 24, 6, 4), fill=WHITE, opacity=0.9))
+    return group(''.join(parts), f'scale({k:.4f},{h / 300:.4f})')
+
+
+def gold_nugget(w, h):
+    return rounded_stone(w, h, GEM_COLOURS['goldNugget'], 15, 11, 0.18, True)
+
+
+def pebble(w, h):
+    return rounded_stone(w, h, GEM_COLOURS['pebble'], 7, 8, 0.12, False)
+
+
+def rock_texture(w, h, rng, base):
+    """Strata and cracks over a rock fill of colour base (within the current clip)."""
+    parts = []
+    for i in range(14):
+        y = h * i / 14 + rng.uniform(-20, 20)
+        parts.append(path(f'M0,{f(y)} Q{f(w / 3)},{f(y + rng.uniform(-40, 40))} '
+                          f'{f(w / 2)},{f(y + rng.uniform(-30, 30))} T{f(w)},{f(y)}',
+                          fill='none', stroke=shade(base, 0.7), sw=10, opacity=0.5))
+    for i in range(40):
+        x, y = rng.random() * w, rng.random() * h
+        parts.append(path(blob(x, y, 20 + 50 * rng.random(), rng, 7, 0.3),
+                          fill=shade(base, rng.choice((0.75, 1.2, 0.85))), opacity=0.55))
+    for i in range(10):
+        x, y = rng.random() * w, rng.random() * h
+        crack = [(x, y)]
+        for j in range(4):
+            x += rng.uniform(-40, 40)
+            y += rng.uniform(30, 70)
+            crack.append((x, y))
+        parts.append(polyline(crack, stroke=shade(base, 0.35), sw=8))
+    return ''.join(parts)
+
+
+def cave_background(w, h):
+    rng = random.Random(2750)
+    rock = (74, 62, 54)
+    parts = [defs(
+        radial('depth', [(0, (104, 88, 72)), (0.55, (60, 50, 44)), (1, (18, 15, 14))],
+               0.5, 0.55, 0.7),
+        linear('floor', [(0, (70, 58, 46)), (1, (30, 24, 20))]))]
+    parts.append(rect(0, 0, w, h, fill=url('depth')))
+    parts.append(group(rock_texture(w, h, rng, rock), opacity=0.6))
+    floor_y = h * 0.86
+    parts.append(path(smooth_open([(0, floor_y + 20), (w * 0.3, floor_y - 10),
+                                   (w * 0.6, floor_y + 10), (w, floor_y - 20)]) +
+                      f' L{f(w)},{f(h)} L0,{f(h)} Z', fill=url('floor')))
+    for i in range(18):  # stalactites
+        x = w * (i + rng.random()) / 18
+        ln = h * rng.uniform(0.06, 0.2)
+        wd = rng.uniform(40, 90)
+        parts.append(poly([(x - wd, 0), (x + wd, 0), (x + 6, ln), (x - 6, ln)],
+                          fill=shade(rock, rng.uniform(0.5, 0.8)), stroke=(20, 16, 14), sw=6))
+    for x in (w * 0.1, w * 0.9):  # timber props with lanterns
+        parts.append(rect(x - 40, h * 0.12, 80, h * 0.76, 8, fill=(96, 64, 36),
+                          stroke=(40, 26, 14), sw=10))
+        parts.append(rect(x - 170, h * 0.12, 340, 70, 8, fill=(110, 74, 40),
+                          stroke=(40, 26, 14), sw=10))
+        parts.append(glow(f'lamp{int(x)}', x, h * 0.32, h * 0.32, (255, 190, 90), 0.55))
+        parts.append(rect(x - 30, h * 0.30, 60, 80, 14, fill=(255, 214, 120),
+                          stroke=(50, 34, 20), sw=8))
+    for i in range(22):  # glints of ore in the walls
+        x, y = rng.random() * w, rng.random() * h * 0.8
+        c = rng.choice([GEM_COLOURS['emerald'], GEM_COLOURS['goldNugget'],
+                        GEM_COLOURS['diamond']])
+        parts.append(poly(star_points(x, y, 16, 5, 4), fill=c, opacity=0.7))
+    return ''.join(parts)
+
+
+def rock_pillar(w, h):
+    """A column of rock from roof to floor, studded with gems."""
+    rng = random.Random(1512)
+    rock = (118, 100, 84)
+    left = [(110, 0), (230, 160), (280, 420), (250, 700), (254, 972), (200, 1200),
+            (90, 1400), (30, 1536)]
+    right = [(w - x + rng.uniform(-20, 20), y) for x, y in reversed(left)]
+    outline = left + right
+    parts = [defs(
+        linear('pillarShade', [(0, (40, 32, 26)), (0.2, rock), (0.5, shade(rock, 1.15)),
+                               (0.8, rock), (1, (40, 32, 26))], 0, 0, 1, 0),
+        f'<clipPath id="pillar"><path d="{smooth_open(outline)} Z"/></clipPath>')]
+    parts.append(path(smooth_open(outline) + ' Z', fill=url('pillarShade')))
+    inner = [rock_texture(w, h, rng, rock)]
+    gems = [('emerald', 0.35, 0.25), ('diamond', 0.6, 0.35), ('goldNugget', 0.45, 0.5),
+            ('emerald', 0.68, 0.62), ('diamond', 0.32, 0.75), ('goldNugget', 0.58, 0.85),
+            ('emerald', 0.5, 0.12), ('goldNugget', 0.25, 0.55), ('diamond', 0.75, 0.48)]
+    for name, gx, gy in gems:
+        size = rng.uniform(120, 170)
+        inner.append(circle(gx * w, gy * h, size * 0.55, fill=(30, 24, 20), opacity=0.6))
+        inner.append(placed(gx * w - size / 2, gy * h - size / 2, 1,
+                            PICTURES[name](size, size), 0))
+    parts.append(f'<g clip-path="url(#pillar)">{"".join(inner)}</g>')
+    parts.append(path(smooth_open(outline) + ' Z', fill='none', stroke=(30, 24, 20), sw=18))
+    return ''.join(parts)
+
+
+# Pickaxe poses: hands position and handle angle (degrees, 0 = pointing right).
+MINER_POSES = [((300, 430), 62), ((240, 260), -100), ((291, 319), -30)]
+
+
+def pickaxe():
+    """Handle along +x from the hands; the curved head at its end."""
+    return (rect(-40, -13, 260, 26, 12, fill=(150, 100, 54), stroke=(50, 30, 14), sw=8) +
+            path('M215,-95 C250,-60 250,60 230,100 L205,96 C220,50 222,-40 195,-80 Z',
+                 fill=(176, 182, 190), stroke=(30, 30, 34), sw=8) +
+            path('M215,-95 L190,-110 L205,-70 Z', fill=(140, 146, 154), stroke=(30, 30, 34),
+                 sw=6))
+
+
+def miner(w, h, pose, colour):
+    (hx, hy), angle = MINER_POSES[pose]
+    outline = (20, 18, 16)
+    skin = (236, 186, 146)
+    parts = [defs(linear('shirt', [(0, shade(colour, 1.3)), (1, shade(colour, 0.6))]),
+                  linear('helmet', [(0, (255, 230, 120)), (1, (190, 140, 20))]))]
+    # Legs and boots.
+    for x0, x1 in ((190, 150), (250, 290)):
+        parts.append(line(x0, 500, x1, 700, outline, 72))
+        parts.append(line(x0, 500, x1, 700, (110, 80, 50), 56))
+        parts.append(path(f'M{x1 - 50},735 L{x1 - 40},690 L{x1 + 40},690 L{x1 + 66},735 Z',
+                          fill=(50, 36, 26), stroke=outline, sw=8))
+    # Torso with braces and belt.
+    parts.append(path('M140,520 C130,420 140,320 170,280 L280,280 C310,320 310,420 300,520 Z',
+                      fill=url('shirt'), stroke=outline, sw=10))
+    parts.append(rect(135, 490, 170, 36, 8, fill=(70, 46, 24), stroke=outline, sw=8))
+    parts.append(rect(207, 494, 28, 28, 4, fill=AMBER))
+    # Back arm, pickaxe, front arm: both hands on the handle.
+    shoulders = ((180, 310), (260, 310))
+    for i, (sx, sy) in enumerate(shoulders):
+        elbow = ((sx + hx) / 2 + (-30 if i == 0 else 30), (sy + hy) / 2 + 30)
+        arm = f'M{sx},{sy} Q{f(elbow[0])},{f(elbow[1])} {hx + 18 * i},{hy + 6 * i}'
+        if i == 1:
+            parts.append(placed(hx, hy, 1, pickaxe(), angle))
+        parts.append(path(arm, fill='none', stroke=outline, sw=52))
+        parts.append(path(arm, fill='none', stroke=shade(colour, 0.9 + 0.2 * i), sw=36))
+        parts.append(circle(hx + 18 * i, hy + 6 * i, 24, fill=skin, stroke=outline, sw=8))
+    # Head: beard, nose, helmet with a lamp.
+    parts.append(circle(225, 200, 66, fill=skin, stroke=outline, sw=10))
+    parts.append(path('M165,215 C170,290 280,300 290,215 C260,240 190,240 165,215 Z',
+                      fill=(120, 80, 44), stroke=outline, sw=8))
+    parts.append(circle(268, 205, 12, fill=(220, 150, 120)))
+    parts.append(circle(250, 186, 8, fill=outline))
+    parts.append(path('M150,170 C150,90 300,90 300,170 L320,176 L320,188 L140,188 L140,176 Z',
+                      fill=url('helmet'), stroke=outline, sw=10))
+    parts.append(rect(262, 132, 40, 34, 10, fill=(255, 250, 210), stroke=outline, sw=8))
+    return group(''.join(parts), f'scale({w / 539:.4f},{h / 739:.4f})')
+
+
+def miner_frame(w, h, pose, colour, facing_left):
+    body = miner(w, h, pose, colour)
+    return mirrored(w, body) if facing_left else body
+
+
+def sack(w, h, colour):
+    """A full sack in the player's colour, tied at the neck, gems peeping out."""
+    k = w / 800
+    outline = (24, 20, 18)
+    parts = [defs(radial('sack', [(0, shade(colour, 1.15)), (0.6, shade(colour, 0.8)),
+                                  (1, shade(colour, 0.4))], 0.45, 0.55, 0.6, 0.4, 0.45))]
+    for name, x, y, s, a in (('emerald', 280, 40, 150, -20), ('goldNugget', 380, 20, 160, 10),
+                             ('diamond', 470, 50, 140, 25)):
+        parts.append(group(PICTURES[name](s, s), f'translate({x},{y}) rotate({a} {s / 2} {s / 2})'))
+    parts.append(path('M300,170 C240,150 250,120 280,110 C340,130 460,130 520,110 '
+                      'C550,120 560,150 500,170 Z', fill=shade(colour, 0.7), stroke=outline,
+                      sw=14))
+    parts.append(path('M310,180 C140,260 60,420 70,580 C80,720 240,780 400,780 '
+                      'C560,780 720,720 730,580 C740,420 660,260 490,180 Z',
+                      fill=url('sack'), stroke=outline, sw=16))
+    parts.append(path('M290,190 C360,215 440,215 510,190', fill='none', stroke=(200, 160, 90),
+                      sw=34))
+    parts.append(path('M290,190 C360,215 440,215 510,190', fill='none', stroke=(130, 96, 50),
+                      sw=12, extra='stroke-dasharray="20 16"'))
+    parts.append(path('M170,330 C140,420 140,520 180,600', fill='none', stroke=WHITE, sw=18,
+                      opacity=0.2))
+    parts.append(path('M400,215 C390,300 380,340 330,360', fill='none',
+                      stroke=shade(colour, 0.45), sw=10, opacity=0.6))
+    return group(''.join(parts), f'scale({k:.4f},{h / 800:.4f})')
+
+
+def dynamite(w, h):
+    """One red stick lying down, fuse burning at the right, a timer strapped on:
+    the clock digits are written onto its dark window."""
+    k = w / 400
+    outline = (30, 14, 10)
+    parts = [defs(linear('stick', [(0, (250, 110, 90)), (0.4, (210, 40, 30)), (1, (110, 14, 10))]),
+                  linear('tape', [(0, (90, 90, 96)), (1, (40, 40, 44))]),
+                  radial('spark', [(0, WHITE), (0.4, (255, 230, 120)), (1, (255, 120, 20), 0)]))]
+    parts.append(path('M336,92 C370,80 372,40 392,30', fill='none', stroke=(60, 50, 40), sw=8))
+    parts.append(circle(390, 28, 20, fill=url('spark')))
+    parts.append(poly(star_points(390, 28, 18, 5, 5), fill=(255, 250, 200)))
+    parts.append(rect(8, 46, 336, 140, 40, fill=url('stick'), stroke=outline, sw=8))
+    parts.append(ellipse(330, 116, 14, 62, fill=(170, 30, 24), stroke=outline, sw=6))
+    parts.append(rect(68, 56, 240, 124, 18, fill=url('tape'), stroke=outline, sw=8))
+    parts.append(rect(80, 68, 216, 100, 12, fill=(10, 10, 12), stroke=(70, 70, 74), sw=5))
+    parts.append(line(40, 70, 40, 160, (255, 200, 180), 8, opacity=0.4))
+    return group(''.join(parts), f'scale({k:.4f},{h / 200:.4f})')
+
+
+PICTURES.update({
+    'emerald': emerald,
+    'diamond': diamond,
+    'goldNugget': gold_nugget,
+    'pebble': pebble,
+    'caveBackground': cave_background,
+    'rockPillar': rock_pillar,
+    'sackBlue': lambda w, h: sack(w, h, BLUE),
+    'sackRed': lambda w, h: sack(w, h, RED),
+    'dynamite': dynamite,
+})
+PICTURES.update(frames('minerBlue', 3, miner_frame, BLUE, False))
+PICTURES.update(frames('minerRed', 3, miner_frame, RED, True))

@@ -11,7 +11,6 @@ import struct
 # Application palette.
 LIME = (203, 212, 43)
 GREEN = (101, 176, 34)
-AMBER = (227, 200, 50)
 DARK_GREY = (56, 56, 56)
 WHITE = (255, 255, 255)
 BLACK = (0, 0, 0)
@@ -223,47 +222,43 @@ CAP = 0.70  # cap height of PT Sans, in em: baseline = centre + CAP/2 * size
 
 # ---------------------------------------------------------------- product lettering
 
-def hxm_letters(x, y, height, fills, gap=0.16):
+def hxm_letters(x, y, height, fills, gap=0.1):
     """The product mark "HXM" drawn as our own slanted block letters.
 
     (x, y) is the bottom-left corner of the H; fills are three paint values, one per
     letter.  Returns (svg, width of the word)."""
-    t = height * 0.24          # stroke thickness
-    lw = height * 0.84         # letter width
-    mw = height * 1.04         # the M is wider
+    t = height * 0.25          # stroke thickness
+    lw = height * 0.86         # letter width
+    mw = height * 1.06         # the M is wider
     g = height * gap
     top = y - height
 
     def h_letter(x0):
-        return [[(x0, top), (x0 + t, top), (x0 + t, y), (x0, y)],
-                [(x0 + lw - t, top), (x0 + lw, top), (x0 + lw, y), (x0 + lw - t, y)],
-                [(x0 + t, y - height * 0.6), (x0 + lw - t, y - height * 0.6),
-                 (x0 + lw - t, y - height * 0.6 + t * 0.95), (x0 + t, y - height * 0.6 + t * 0.95)]]
+        bar0, bar1 = y - height * 0.62, y - height * 0.62 + t * 0.95
+        return [[(x0, y), (x0, top), (x0 + t, top), (x0 + t, bar0), (x0 + lw - t, bar0),
+                 (x0 + lw - t, top), (x0 + lw, top), (x0 + lw, y), (x0 + lw - t, y),
+                 (x0 + lw - t, bar1), (x0 + t, bar1), (x0 + t, y)]]
 
     def x_letter(x0):
-        b = t * 1.15
+        b = t * 1.2
         return [[(x0, top), (x0 + b, top), (x0 + lw, y), (x0 + lw - b, y)],
                 [(x0 + lw - b, top), (x0 + lw, top), (x0 + b, y), (x0, y)]]
 
     def m_letter(x0):
-        mid = x0 + mw / 2
-        return [[(x0, top), (x0 + t, top), (x0 + t, y), (x0, y)],
-                [(x0 + mw - t, top), (x0 + mw, top), (x0 + mw, y), (x0 + mw - t, y)],
-                [(x0 + t, top), (x0 + t * 1.9, top), (mid + t * 0.45, y - height * 0.42),
-                 (mid - t * 0.45, y - height * 0.42)],
-                [(x0 + mw - t * 1.9, top), (x0 + mw - t, top), (mid + t * 0.45, y - height * 0.42),
-                 (mid - t * 0.45, y - height * 0.42)],
-                [(mid - t * 0.45, y - height * 0.42), (mid + t * 0.45, y - height * 0.42),
-                 (mid, y - height * 0.42 + t * 0.9)]]
+        mid, a = x0 + mw / 2, t * 1.15
+        notch = y - height * 0.3
+        return [[(x0, y), (x0, top), (x0 + a, top), (mid, notch - t * 1.15),
+                 (x0 + mw - a, top), (x0 + mw, top), (x0 + mw, y), (x0 + mw - t, y),
+                 (x0 + mw - t, top + height * 0.42), (mid, notch + t * 0.2),
+                 (x0 + t, top + height * 0.42), (x0 + t, y)]]
 
     letters = [h_letter(x), x_letter(x + lw + g), m_letter(x + 2 * (lw + g))]
     width = 2 * (lw + g) + mw
     # A forward slant around the baseline gives the mark its speed.
-    skew = f'translate({fmt(float(x))},{fmt(float(y))}) skewX(-12) translate({fmt(-float(x))},{fmt(-float(y))})'
-    out = []
-    for shapes, fill in zip(letters, fills):
-        d = ' '.join(path_of(p) for p in shapes if p)
-        out.append(el('path', d=d, fill=fill, fill_rule='nonzero'))
+    skew = (f'translate({fmt(float(x))},{fmt(float(y))}) skewX(-12) '
+            f'translate({fmt(-float(x))},{fmt(-float(y))})')
+    out = [el('path', d=' '.join(path_of(p) for p in shapes), fill=fill)
+           for shapes, fill in zip(letters, fills)]
     return group(out, transform=skew), width
 
 
@@ -345,21 +340,16 @@ def back_mark(cx, cy, s, fill):
 
 
 def repeat_mark(cx, cy, s, fill):
-    r = s * 0.46
-    t = s * 0.19
-    a0, a1 = -60, 230
+    """A clockwise circular arrow with its head at the top left."""
+    r, t = s * 0.44, s * 0.19
+    a0, a1 = -45, 215
     x0, y0 = polar(cx, cy, r, a0)
     x1, y1 = polar(cx, cy, r, a1)
     arc = el('path', d=f'M{x0:.1f},{y0:.1f} A{r:.1f},{r:.1f} 0 1,1 {x1:.1f},{y1:.1f}',
              fill='none', stroke=fill, stroke_width=t, stroke_linecap='round')
-    # Arrow head at the start of the arc, pointing along the clockwise direction.
-    hx, hy = polar(cx, cy, r, a0 + 8)
-    tip = polar(hx, hy, s * 0.3, a0 + 90 + 8)
-    tip = (hx + (tip[0] - hx), hy + (tip[1] - hy))
-    side_out = polar(cx, cy, r + s * 0.26, a0 - 8)
-    side_in = polar(cx, cy, r - s * 0.26, a0 - 8)
-    head = polygon([tip, side_out, side_in], fill=fill, stroke=fill,
-                   stroke_width=s * 0.06, stroke_linejoin='round')
+    tip = polar(x1, y1, s * 0.36, a1 + 90)
+    head = polygon([tip, polar(cx, cy, r + s * 0.24, a1), polar(cx, cy, r - s * 0.24, a1)],
+                   fill=fill, stroke=fill, stroke_width=s * 0.06, stroke_linejoin='round')
     return arc + head
 
 
@@ -378,26 +368,20 @@ def word_mark(word):
 
 
 def fist_mark(cx, cy, s, fill):
-    """A raised fist seen from the front: four knuckles, the thumb across, the wrist."""
+    """A clenched fist seen from the front: four knuckle rolls, the thumb across, the wrist."""
     line = (30, 36, 28)
     sw = s * 0.045
-    parts = []
-    x0, fw = cx - s * 0.46, s * 0.23
-    # wrist
-    parts.append(rect(cx - s * 0.3, cy + s * 0.2, s * 0.56, s * 0.6, rx=s * 0.08,
-                      fill=fill, stroke=line, stroke_width=sw))
-    # palm behind the fingers
-    parts.append(rect(x0, cy - s * 0.35, 4 * fw, s * 0.72, rx=s * 0.2,
-                      fill=fill, stroke=line, stroke_width=sw))
-    # four curled fingers, the middle ones a little higher
-    for i, lift in enumerate((0.0, 0.08, 0.06, -0.02)):
-        parts.append(rect(x0 + i * fw, cy - s * (0.6 + lift), fw, s * 0.62, rx=fw * 0.48,
+    fw = s * 0.245
+    x0 = cx - s * 0.5
+    parts = [rect(cx - s * 0.3, cy + s * 0.25, s * 0.6, s * 0.5, rx=s * 0.06,
+                  fill=fill, stroke=line, stroke_width=sw),
+             rect(x0, cy - s * 0.2, 4 * fw, s * 0.56, rx=s * 0.18,
+                  fill=fill, stroke=line, stroke_width=sw)]
+    # the middle fingers stand a little proud of the others
+    for i, lift in enumerate((0.0, 0.06, 0.05, -0.03)):
+        parts.append(rect(x0 + i * fw, cy - s * (0.52 + lift), fw, s * (0.48 + lift), rx=fw * 0.42,
                           fill=fill, stroke=line, stroke_width=sw))
-        parts.append(el('path', d=f'M{x0 + i * fw + fw * 0.22:.1f},{cy - s * 0.04:.1f} '
-                                  f'q{fw * 0.28:.1f},{s * 0.06:.1f} {fw * 0.56:.1f},0',
-                        fill='none', stroke=line, stroke_width=sw * 0.8, stroke_linecap='round'))
-    # thumb folded across the lower finger joints
-    parts.append(rect(x0 - s * 0.04, cy + s * 0.02, s * 0.66, s * 0.22, rx=s * 0.11,
+    parts.append(rect(x0 - s * 0.06, cy - s * 0.1, s * 0.72, s * 0.26, rx=s * 0.13,
                       fill=fill, stroke=line, stroke_width=sw))
     return group(parts)
 
@@ -433,7 +417,7 @@ def trophy(cx, cy, s, body, mark, digit, outline=None):
 
 
 def cup_mark(cx, cy, s, fill):
-    shade = GREEN if fill != BLACK else BLACK
+    shade = BLACK if fill == BLACK else GREEN   # the shadow copy is all black
     return trophy(cx, cy + s * 0.02, s * 0.66, fill, shade, '1')
 
 
@@ -459,16 +443,16 @@ def background(w, h):
     body = [defs(
         radial_user('base', [(0, (40, 46, 40)), (0.55, (24, 27, 24)), (1, (10, 11, 10))],
                     cx, h * 0.45, w * 0.62),
-        linear_user('beam', [(0, LIME, 0.10), (1, LIME, 0)], 0, 0, 0, h * 0.9),
+        linear_user('beam', [(0, LIME, 0.09), (1, LIME, 0)], 0, 0, 0, h * 0.85),
         radial_user('vignette', [(0, BLACK, 0), (0.6, BLACK, 0), (1, BLACK, 0.55)],
                     cx, h * 0.5, w * 0.7),
     ), rect(0, 0, w, h, fill='url(#base)')]
-    # faint spotlight beams from above the middle
-    for dx, spread in ((-0.28, 0.09), (0.0, 0.11), (0.28, 0.09)):
+    # faint spotlight beams fanning out from above the middle
+    for dx in (-0.28, 0.0, 0.28):
         x = cx + dx * w
-        body.append(polygon([(x - w * 0.01, 0), (x + w * 0.01, 0),
-                             (x + w * (spread + dx * 0.35), h), (x - w * (spread - dx * 0.35), h)],
-                            fill='url(#beam)'))
+        foot = x + dx * w * 0.5
+        body.append(polygon([(x - w * 0.012, 0), (x + w * 0.012, 0),
+                             (foot + w * 0.1, h), (foot - w * 0.1, h)], fill='url(#beam)'))
     # a hexagon lattice, barely there, like a padded gym wall
     r = h * 0.055
     dx, dy = r * math.sqrt(3), r * 1.5
@@ -496,22 +480,16 @@ def target_rings(w, h):
     bands = 7
     for i in range(bands):
         r_out = R * (1 - i / bands)
-        grey = 30 + i * 5
+        grey = 36 + i * 6
         parts.append(circle(cx, cy, r_out - R * 0.035, fill='none', stroke=(grey, grey, grey),
                             stroke_opacity=0.9, stroke_width=R * 0.07))
         parts.append(circle(cx, cy, r_out - R * 0.075, fill='none', stroke=DARK_GREY,
                             stroke_opacity=0.5, stroke_width=R * 0.006))
-    for k in range(4):
-        a = 45 + 90 * k
-        x0, y0 = polar(cx, cy, R * 0.16, a)
-        x1, y1 = polar(cx, cy, R * 0.99, a)
-        parts.append(el('line', x1=x0, y1=y0, x2=x1, y2=y1, stroke=(48, 48, 48),
-                        stroke_width=R * 0.012))
     parts.append(circle(cx, cy, R * 0.12, fill='url(#core)'))
     return ''.join(parts)
 
 
-CAPTION = 'СИЛА  •  СКОРОСТЬ  •  РЕАКЦИЯ'
+CAPTION = 'СИЛА • СКОРОСТЬ • РЕАКЦИЯ'
 
 
 def mark_defs(h):
@@ -519,51 +497,51 @@ def mark_defs(h):
             linear_user('xm', [(0, lighter(LIME, 0.3)), (0.5, LIME), (1, GREEN)], 0, 0, 0, h))
 
 
-def spaced_text(x0, x1, baseline, s, size, fill):
-    """Text spread evenly from x0 to x1 by letter spacing."""
-    natural = text_width(s, size)
-    spacing = (x1 - x0 - natural) / max(1, len(s) - 1)
+def spaced_text(x0, x1, baseline, s, max_size, fill):
+    """Text spread evenly from x0 to x1 by letter spacing, shrunk if it cannot fit."""
+    size = min(max_size, (x1 - x0) / text_width(s, 1.0) * 0.95)
+    spacing = (x1 - x0 - text_width(s, size)) / max(1, len(s) - 1)
     return text(x0, baseline, s, size, fill, anchor='start', letter_spacing=float(spacing))
 
 
+def hxm_mark(x, base, letter_h, shadow):
+    """The lettering in its logo colours, with a drop shadow of the given offset."""
+    dark, _ = hxm_letters(x + shadow, base + shadow * 1.5, letter_h, [BLACK] * 3)
+    mark, width = hxm_letters(x, base, letter_h, ['url(#hm)', 'url(#xm)', 'url(#hm)'])
+    return group(dark, opacity=0.5) + mark, width
+
+
 def logo(w, h):
-    letter_h = h * 0.66
+    letter_h = h * 0.64
     base = letter_h + h * 0.02
-    # measure the mark, then centre it
     _, mark_w = hxm_letters(0, base, letter_h, ['', '', ''])
     x = (w - mark_w) / 2 + letter_h * 0.1
-    mark, _ = hxm_letters(x, base, letter_h, ['url(#hm)', 'url(#xm)', 'url(#hm)'])
-    shadow, _ = hxm_letters(x + h * 0.012, base + h * 0.018, letter_h, [BLACK] * 3)
     parts = [defs(mark_defs(h))]
-    # speed lines either side of the mark
-    for side in (-1, 1):
-        for i, (yy, frac) in enumerate(((0.25, 0.85), (0.45, 1.0), (0.65, 0.7))):
-            y = base - letter_h * (1 - yy)
-            th = letter_h * 0.07
-            if side < 0:
-                x_end = x - letter_h * 0.25 - letter_h * yy * 0.2
-                length = (x_end - w * 0.02) * frac
-                parts.append(rect(x_end - length, y - th / 2, length, th, rx=th / 2,
-                                  fill=GREEN if i != 1 else LIME, opacity=0.9 - 0.2 * i))
-            else:
-                x_start = x + mark_w + letter_h * 0.05 - letter_h * yy * 0.2
-                length = (w * 0.98 - x_start) * frac
-                parts.append(rect(x_start, y - th / 2, length, th, rx=th / 2,
-                                  fill=GREEN if i != 1 else LIME, opacity=0.9 - 0.2 * i))
-    parts += [group(shadow, opacity=0.5), mark]
-    cap_size = h * 0.16
-    parts.append(spaced_text(w * 0.08, w * 0.92, h * 0.97, CAPTION, cap_size, LIME))
+    # speed lines either side of the mark, following its slant
+    slant = math.tan(math.radians(12))
+    th = letter_h * 0.075
+    for i, (yy, frac) in enumerate(((0.25, 0.8), (0.5, 1.0), (0.75, 0.65))):
+        y = base - letter_h * yy
+        fill = LIME if i == 1 else GREEN
+        left_end = x + letter_h * yy * slant - letter_h * 0.22
+        right_start = x + mark_w + letter_h * yy * slant + letter_h * 0.12
+        for a, b in ((left_end - (left_end - w * 0.02) * frac, left_end),
+                     (right_start, right_start + (w * 0.98 - right_start) * frac)):
+            parts.append(rect(a, y - th / 2, b - a, th, rx=th / 2, fill=fill, opacity=0.9 - 0.2 * i))
+    mark, _ = hxm_mark(x, base, letter_h, h * 0.012)
+    parts.append(mark)
+    parts.append(spaced_text(w * 0.1, w * 0.9, h * 0.97, CAPTION, h * 0.22, LIME))
     return ''.join(parts)
 
 
 def logo_caption(w, h):
-    letter_h = h * 0.78
-    base = h * 0.89
-    mark, mark_w = hxm_letters(h * 0.2, base, letter_h, ['url(#hm)', 'url(#xm)', 'url(#hm)'])
-    x0 = h * 0.2 + mark_w + h * 0.6
+    letter_h = h * 0.72
+    base = h * 0.84       # room below for the tail of the Ц
+    mark, mark_w = hxm_mark(h * 0.15, base, letter_h, h * 0.02)
+    x0 = h * 0.15 + mark_w + h * 0.45
     return (defs(mark_defs(h)) + mark +
-            rect(x0, h * 0.2, h * 0.06, h * 0.7, fill=GREEN) +
-            spaced_text(x0 + h * 0.5, w - h * 0.2, base, CAPTION, h * 0.78 / CAP * 0.85, LIME))
+            rect(x0, base - letter_h, h * 0.07, letter_h, fill=GREEN) +
+            spaced_text(x0 + h * 0.5, w - h * 0.1, base, CAPTION, letter_h / CAP, LIME))
 
 
 def frame_green(w, h):
@@ -578,14 +556,14 @@ def frame_green(w, h):
 def close_cross(w, h):
     cx, cy = w / 2, h / 2
     s = min(w, h) / 2
-    arm = s * 0.86
-    t = s * 0.34
-    lines = ''.join(el('line', x1=cx - arm * dx, y1=cy - arm, x2=cx + arm * dx, y2=cy + arm,
-                       stroke='%s', stroke_width=t, stroke_linecap='round') for dx in (-0.8, 0.8))
-    lines_outline = lines.replace('%s', rgb(lighter(RED, 0.55))).replace(
-        f'stroke-width="{fmt(t)}"', f'stroke-width="{fmt(t * 1.22)}"')
+    arm, t = s * 0.86, s * 0.34
+
+    def bars(paint, width):
+        return ''.join(el('line', x1=cx - arm * dx, y1=cy - arm, x2=cx + arm * dx, y2=cy + arm,
+                          stroke=paint, stroke_width=width, stroke_linecap='round')
+                       for dx in (-0.8, 0.8))
     return (defs(linear('red', [(0, lighter(RED, 0.2)), (1, darker(RED, 0.25))])) +
-            lines_outline + lines.replace('%s', 'url(#red)'))
+            bars(lighter(RED, 0.55), t * 1.22) + bars('url(#red)', t))
 
 
 def panel(w, h):
@@ -638,7 +616,7 @@ def check_mark(w, h):
 KICK_HIGH = {
     'head': (0.30, 0.10), 'neck': (0.33, 0.21), 'hip': (0.40, 0.50),
     'knee_b': (0.36, 0.73), 'foot_b': (0.33, 0.96), 'toe_b': (0.42, 0.97),
-    'knee_f': (0.63, 0.38), 'foot_f': (0.93, 0.27), 'toe_f': (0.98, 0.20),
+    'knee_f': (0.62, 0.36), 'foot_f': (0.80, 0.12), 'toe_f': (0.86, 0.06),
     'elbow_f': (0.20, 0.34), 'hand_f': (0.17, 0.22),
     'elbow_b': (0.46, 0.30), 'hand_b': (0.42, 0.19),
 }
@@ -652,16 +630,25 @@ KICK_MID = {
 }
 
 
-def fighter(pose, x, y, size, colour, mirror=False):
-    """A kicking fighter built from round-capped limbs; (x, y) top-left of its box."""
+def fighter(pose, box, colour, mirror=False):
+    """A kicking fighter built from round-capped limbs, fitted into box (x, y, w, h)."""
+    margin = 0.11   # head radius and limb half-width around the joints
+    xs = [px for px, _ in pose.values()]
+    ys = [py for _, py in pose.values()]
+    x0, x1 = min(xs) - margin, max(xs) + margin
+    y0, y1 = min(ys) - margin, max(ys) + margin
+    bx, by, bw, bh = box
+    size = min(bw / (x1 - x0), bh / (y1 - y0))
+    ox = bx + (bw - (x1 - x0) * size) / 2
+    oy = by + (bh - (y1 - y0) * size) / 2
+
     def p(name):
         px, py = pose[name]
-        if mirror:
-            px = 1 - px
-        return x + px * size, y + py * size
+        px = (x1 - px) if mirror else (px - x0)
+        return ox + px * size, oy + (py - y0) * size
 
     skin = colour
-    shade = darker(colour, 0.32)
+    shade = darker(colour, 0.25)
     edge = darker(colour, 0.62)
     light = lighter(colour, 0.55)
     limb = size * 0.085
@@ -694,15 +681,13 @@ def fighter(pose, x, y, size, colour, mirror=False):
 
 
 def fighter_single(w, h):
-    size = h * 0.98
-    return fighter(KICK_HIGH, (w - size * 1.0) / 2 - size * 0.01, h * 0.01, size, LIME)
+    return fighter(KICK_HIGH, (0, 0, w, h), LIME)
 
 
 def fighters_pair(w, h):
-    size = h * 0.96
     blue, red = (50, 120, 235), (225, 50, 45)
-    return (fighter(KICK_HIGH, -size * 0.1, h * 0.02, size, blue) +
-            fighter(KICK_MID, w - size * 0.9, h * 0.02, size, red, mirror=True))
+    return (fighter(KICK_HIGH, (0, 0, w * 0.6, h), blue) +
+            fighter(KICK_MID, (w * 0.4, 0, w * 0.6, h), red, mirror=True))
 
 
 # ---------------------------------------------------------------- results
@@ -747,72 +732,104 @@ def medal(metal, digit, ribbon):
     return draw
 
 
+def badge_rays(cx, cy, R, w, colour, rank):
+    """Light rays behind the star, from rank 4 up; more and brighter with the rank."""
+    n = 0 if rank < 4 else 8 + 4 * (rank - 4)
+    parts = []
+    for i in range(n):
+        a = (i + 0.5) * 360.0 / n
+        half = 360.0 / n * 0.18
+        reach = R * (1.0 if i % 2 == 0 else 0.84)
+        tip = (cx + math.cos(math.radians(a)) * min(reach * 1.15, w / 2 * 0.99),
+               cy + math.sin(math.radians(a)) * reach)
+        parts.append(polygon([polar(cx, cy, R * 0.45, a - half), tip, polar(cx, cy, R * 0.45, a + half)],
+                             fill=lighter(colour, 0.3), opacity=0.45 + 0.04 * rank))
+    return ''.join(parts)
+
+
+def badge_wings(cx, cy, R, w, colour, rank):
+    """Feathered wings either side of the star: two feathers at rank 1, five at rank 9."""
+    k = 2 + rank // 3
+    th = R * 0.2
+    r0 = R * 0.25
+    parts = []
+    for i in range(k):
+        y = cy - R * 0.5 + i * R * 0.62 / (k - 1)
+        length = (w / 2 * 0.97 - r0) * (1 - 0.13 * i)
+        lift = R * (0.22 - 0.05 * i)
+        fill = lighter(colour, 0.3 - 0.12 * i) if i < 3 else darker(colour, 0.1 * (i - 2))
+        for side in (-1, 1):
+            parts.append(polygon([(cx + side * r0, y - th / 2),
+                                  (cx + side * (r0 + length), y - lift - th * 0.3),
+                                  (cx + side * (r0 + length * 0.9), y - lift + th * 0.35),
+                                  (cx + side * r0, y + th / 2)],
+                                 fill=fill, stroke=darker(colour, 0.45), stroke_width=R * 0.02,
+                                 stroke_linejoin='round'))
+    return ''.join(parts)
+
+
+def badge_banner(w, h, colour, word):
+    """A ribbon across the lower half of the badge carrying the rank's word."""
+    cx = w / 2
+    bh = h * 0.28
+    by = h * 0.62 - bh / 2
+    bw = w * 0.96
+    tail = bw * 0.07
+    notch = bh * 0.35
+    parts = []
+    for side in (-1, 1):
+        x_in = cx + side * (bw / 2 - tail * 1.3)
+        x_out = cx + side * bw / 2
+        parts.append(polygon([(x_in, by + bh * 0.22), (x_out, by + bh * 0.22),
+                              (x_out - side * notch, by + bh * 0.71), (x_out, by + bh * 1.2),
+                              (x_in, by + bh * 1.2)], fill=darker(colour, 0.45),
+                             stroke=lighter(colour, 0.4), stroke_width=h * 0.006))
+    parts.append(rect(cx - bw / 2 + tail, by, bw - 2 * tail, bh, rx=bh * 0.1, fill='url(#band)',
+                      stroke=lighter(colour, 0.6), stroke_width=h * 0.01))
+    size = fit_size(word, (bw - 2 * tail) * 0.86, bh * 0.6)
+    parts.append(outlined_text(cx, by + bh / 2 + size * CAP / 2, word, size, WHITE,
+                               darker(colour, 0.6), size * 0.12))
+    return ''.join(parts)
+
+
 def rank_badge(rank):
-    """Star badges: more points, rays and sparkle the higher the rank (1..9)."""
+    """Star badges: more points, feathers, rays and sparkle the higher the rank (1..9)."""
     word, colour, _ = RANKS[rank - 1]
 
     def draw(w, h):
-        cx, cy = w / 2, h / 2
-        level = (rank - 1) / 8.0
+        cx, cy = w / 2, h * 0.5
+        R = h * 0.5
         n_points = (5, 5, 6, 6, 7, 8, 9, 10, 12)[rank - 1]
-        R = h * 0.49
         parts = [defs(
-            radial_user('star', [(0, lighter(colour, 0.45)), (0.7, colour), (1, darker(colour, 0.2))],
+            radial_user('star', [(0, lighter(colour, 0.5)), (0.7, colour), (1, darker(colour, 0.2))],
                         cx, cy - R * 0.3, R * 1.1),
-            radial_user('halo', [(0, colour, 0.55), (0.5, colour, 0.25), (1, colour, 0)], cx, cy,
-                        min(w / 2, R * 1.02)),
+            radial_user('halo', [(0, colour, 0.6), (0.5, colour, 0.25), (1, colour, 0)], cx, cy,
+                        min(w / 2, R * 1.05)),
             linear('band', [(0, lighter(colour, 0.15)), (0.5, colour), (1, darker(colour, 0.35))]),
         )]
         if rank >= 3:
             parts.append(el('ellipse', cx=cx, cy=cy, rx=w / 2, ry=h / 2, fill='url(#halo)'))
-        n_rays = 0 if rank < 4 else 8 + 4 * (rank - 4)
-        for i in range(n_rays):
-            a = i * 360.0 / n_rays + 180.0 / n_rays
-            long_ray = i % 2 == 0
-            reach = R * (1.0 if long_ray else 0.86)
-            half = 360.0 / n_rays * 0.18
-            tip = (cx + math.cos(math.radians(a)) * min(reach * 1.0, w / 2 * 0.99),
-                   cy + math.sin(math.radians(a)) * reach)
-            parts.append(polygon([polar(cx, cy, R * 0.45, a - half), tip, polar(cx, cy, R * 0.45, a + half)],
-                                 fill=lighter(colour, 0.3), opacity=0.5 + 0.3 * level))
+        parts.append(badge_rays(cx, cy, R, w, colour, rank))
+        parts.append(badge_wings(cx, cy, R, w, colour, rank))
         if rank >= 7:
-            burst = star_points(cx, cy, R * 0.98, R * 0.82, 24 + 4 * (rank - 7), rot=-90 + 3.75)
+            burst = star_points(cx, cy, R * 0.98, R * 0.84, 24 + 4 * (rank - 7))
             parts.append(polygon(burst, fill=darker(colour, 0.35), stroke=lighter(colour, 0.5),
                                  stroke_width=h * 0.008))
-        r_out = R * (0.92 if rank < 7 else 0.82)
-        star = star_points(cx, cy + (R * 0.05 if n_points == 5 else 0), r_out,
+        r_out = R * (0.96 if rank < 7 else 0.84)
+        star = star_points(cx, cy + (R * 0.06 if n_points == 5 else 0), r_out,
                            r_out * (0.5 + 0.03 * (n_points - 5)), n_points)
-        parts.append(polygon(star, fill=darker(colour, 0.55), transform=f'translate(0,{fmt(h * 0.015)})',
-                             opacity=0.6))
+        parts.append(polygon(star, fill=darker(colour, 0.55), opacity=0.6,
+                             transform=f'translate(0,{fmt(h * 0.015)})'))
         parts.append(polygon(star, fill='url(#star)', stroke=lighter(colour, 0.65),
                              stroke_width=h * 0.012, stroke_linejoin='round'))
-        # sparkles above the badge for the strong ranks
+        # sparkles above the wings for the strong ranks
         for k in range(max(0, rank - 4)):
             side = -1 if k % 2 == 0 else 1
             step = k // 2
-            sx = cx + side * w * (0.2 + 0.12 * step)
-            sy = h * (0.1 + 0.06 * step)
-            sr = h * (0.05 - 0.006 * step)
-            parts.append(polygon(star_points(sx, sy, sr, sr * 0.4, 4), fill=WHITE, opacity=0.9))
-        # ribbon banner with the word, spanning almost the whole width
-        bh = h * 0.3
-        by = cy - bh / 2 + h * 0.04
-        bw = w * 0.94
-        bx = (w - bw) / 2
-        notch = bh * 0.35
-        tail = bw * 0.07
-        for side in (-1, 1):
-            x_in = cx + side * (bw / 2 - tail * 1.2)
-            x_out = cx + side * bw / 2
-            parts.append(polygon([(x_in, by + bh * 0.2), (x_out, by + bh * 0.2),
-                                  (x_out - side * notch, by + bh * 0.7), (x_out, by + bh * 1.2),
-                                  (x_in, by + bh * 1.2)], fill=darker(colour, 0.45),
-                                 stroke=lighter(colour, 0.4), stroke_width=h * 0.006))
-        parts.append(rect(bx + tail, by, bw - 2 * tail, bh, rx=bh * 0.1, fill='url(#band)',
-                          stroke=lighter(colour, 0.6), stroke_width=h * 0.01))
-        size = fit_size(word, (bw - 2 * tail) * 0.86, bh * 0.62)
-        parts.append(outlined_text(cx, by + bh / 2 + size * CAP / 2, word, size, WHITE,
-                                   darker(colour, 0.6), size * 0.12))
+            sr = h * (0.06 - 0.008 * step)
+            parts.append(polygon(star_points(cx + side * w * (0.2 + 0.1 * step), h * (0.08 + 0.05 * step),
+                                             sr, sr * 0.38, 4), fill=WHITE, opacity=0.9))
+        parts.append(badge_banner(w, h, colour, word))
         return ''.join(parts)
     return draw
 
@@ -830,10 +847,6 @@ def power_scale(w, h):
         parts.append(rect(w * 0.02, y, w * 0.96, bh, rx=bh * 0.14, fill=f'url(#b{i})',
                           stroke=lighter(colour, 0.5), stroke_width=w * 0.012))
     return defs(*gradients) + ''.join(parts)
-
-
-def go_badge(w, h):
-    return ring(w, h, lambda cx, cy, s: shadowed(word_mark('Go'), cx, cy, s))
 
 
 def stopwatch(w, h):
@@ -1002,7 +1015,7 @@ PICTURES = {
     'medalGold': medal('gold', '1', (200, 40, 40)),
     'medalSilver': medal('silver', '2', (40, 90, 200)),
     'powerScale': power_scale,
-    'goBadge': go_badge,
+    'goBadge': ring_picture(word_mark('Go')),
     'stopwatch': stopwatch,
     'usbPlugGreen': usb_plug(True),
     'usbPlugGrey': usb_plug(False),

@@ -181,11 +181,11 @@ def main():
         contact_sheet(images, args.out, args.contact_sheet)
         return
     table = drawers()
-    missing = [n for n, _, _ in images if n not in table]
-    if missing:
-        sys.exit('make_art: no drawing for ' + ', '.join(missing))
     only = set(filter(None, args.only.split(',')))
     todo = [(n, w, h) for n, w, h in images if not only or n in only]
+    missing = [n for n, _, _ in todo if n not in table]
+    if missing:
+        sys.exit('make_art: no drawing for ' + ', '.join(missing))
     with concurrent.futures.ThreadPoolExecutor(max_workers=args.jobs) as pool:
         futures = [pool.submit(build_one, n, w, h, table[n], args.out) for n, w, h in todo]
         for fut in futures:
