@@ -21,5 +21,10 @@ setup:
 screenshots: build
 	./scripts/screenshots $(BUILD)
 
+# Every screen's rectangles outlined and named, at 1920x1080 and 1366x768.
+layout-overlay: build
+	mkdir -p $(BUILD)/layout-overlay
+	cd $(BUILD)/run && ../tools/hxm-layout-overlay ../layout-overlay
+
 clean:
 	rm -rf $(BUILD)
