@@ -1,5 +1,7 @@
 #include "app/screen_table.h"
 
+#include "screens/menus.h"
+
 namespace {
 
 void intro_frame(Program& p) {
@@ -9,6 +11,22 @@ void intro_frame(Program& p) {
 }
 
 void backdrop_frame(Program& p) { draw_backdrop(p.clock, p.textures, p.layout); }
+
+void main_menu_frame(Program& p) {
+  draw_backdrop(p.clock, p.textures, p.layout);
+  draw_main_menu(p.clock, p.textures, p.layout);
+}
+void training_menu_frame(Program& p) {
+  draw_backdrop(p.clock, p.textures, p.layout);
+  draw_training_menu(p.clock, p.textures, p.layout);
+}
+void competition_menu_frame(Program& p) {
+  draw_backdrop(p.clock, p.textures, p.layout);
+  draw_competition_menu(p.clock, p.textures, p.layout);
+}
+void main_menu_click(Program& p) { click_main_menu(p.pointer, p.app, p.layout); }
+void training_menu_click(Program& p) { click_training_menu(p.pointer, p.app, p.layout); }
+void competition_menu_click(Program& p) { click_competition_menu(p.pointer, p.app, p.layout); }
 
 // Escape returns to the main menu from the two sub-menus.
 void escape_to_main_menu(Program& p, int32_t scancode) {
@@ -23,9 +41,9 @@ void device_screen_key(Program& p, int32_t scancode) {
 const ScreenFunctions table[SCREEN_COUNT] = {
     /* 0: no screen */ {},
     /* SCREEN_INTRO */ {intro_frame, nullptr, nullptr, nullptr},
-    /* SCREEN_MAIN_MENU */ {backdrop_frame, nullptr, nullptr, nullptr},
-    /* SCREEN_TRAINING_MENU */ {backdrop_frame, nullptr, escape_to_main_menu, nullptr},
-    /* SCREEN_COMPETITION_MENU */ {backdrop_frame, nullptr, escape_to_main_menu, nullptr},
+    /* SCREEN_MAIN_MENU */ {main_menu_frame, nullptr, nullptr, main_menu_click},
+    /* SCREEN_TRAINING_MENU */ {training_menu_frame, nullptr, escape_to_main_menu, training_menu_click},
+    /* SCREEN_COMPETITION_MENU */ {competition_menu_frame, nullptr, escape_to_main_menu, competition_menu_click},
     /* SCREEN_STATISTICS */ {backdrop_frame, nullptr, nullptr, nullptr},
     /* SCREEN_POWER_TRAINING */ {backdrop_frame, nullptr, nullptr, nullptr},
     /* SCREEN_REACTION_TRAINING */ {backdrop_frame, nullptr, nullptr, nullptr},
