@@ -4,6 +4,7 @@
 #include "app/records.h"
 #include "app/sound_bank.h"
 #include "screens/device_screen.h"
+#include "store/record_store.h"
 
 struct Program {
   AppState app;
@@ -12,6 +13,7 @@ struct Program {
   PointerState pointer;
   Palette palette;
   SoundBank sounds;
+  RecordStore* store = nullptr;  // on the heap; its thread frees it after shutdown
   DeviceScreenState device_screen;
   float intro_clock = 0.0f;  // seconds on the intro, never reset
   bool first_frame = true;
