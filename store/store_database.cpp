@@ -32,19 +32,24 @@ namespace {
 // rather than lose a hit.
 const int BUSY_TIMEOUT_MS = 5000;
 
+void finish_head_locked(RecordStore& store) {
+  array_remove_head(store.requests, store.request_count);
+  store.requests_done += 1;
+}
+
 // A request is finished: it leaves the head of the queue.
 void finish_head(RecordStore& store) {
   pthread_mutex_lock(&store.mutex);
-  array_remove_head(store.requests, store.request_count);
-  store.requests_done += 1;
+  finish_head_locked(store);
   pthread_mutex_unlock(&store.mutex);
 }
 
-void finish_head_with_rows(RecordStore& store, int32_t rows) {
+// A read-all is finished, with the number of rows it returned.
+void finish_read_all(RecordStore& store, int32_t rows) {
   pthread_mutex_lock(&store.mutex);
   store.table_rows = rows;
+  finish_head_locked(store);
   pthread_mutex_unlock(&store.mutex);
-  finish_head(store);
 }
 
 // The head becomes a read-all, handled next before any later request.
@@ -55,10 +60,10 @@ void head_to_read_all(RecordStore& store) {
 }
 
 // Under the lock: what a fresh start and a delete-all both publish.
-void clear_published_locked(RecordStore& store) {
+void clear_published_locked(RecordStore& store, const DateTime& now) {
   store.row_count = 0;
   store.rows_version += 1;
-  store.run_from = hour_start_of(local_date_time());
+  store.run_from = hour_start_of(now);
   store.run_to = DateTime{};
   store.data_first = DateTime{};
   store.data_last = DateTime{};
@@ -147,7 +152,7 @@ void read_all(RecordStore& store, const char* path) {
   if (!db || sqlite3_prepare_v2(db, STORE_READ_ALL_SQL, -1, &stmt, nullptr) != SQLITE_OK) {
     sqlite3_finalize(stmt);
     sqlite3_close(db);
-    finish_head_with_rows(store, 0);
+    finish_read_all(store, 0);
     return;
   }
 
@@ -200,9 +205,9 @@ void read_all(RecordStore& store, const char* path) {
     pthread_mutex_unlock(&store.mutex);
   }
 
+  DateTime now = local_date_time();
   pthread_mutex_lock(&store.mutex);
   if (date_time_empty(store.data_first)) {
-    DateTime now = local_date_time();
     store.data_first = hour_start_of(now);
     store.data_last = hour_end_of(now);
   }
@@ -210,7 +215,7 @@ void read_all(RecordStore& store, const char* path) {
 
   sqlite3_finalize(stmt);
   sqlite3_close(db);
-  finish_head_with_rows(store, read);
+  finish_read_all(store, read);
 }
 
 // One position change of the ranking chain; id 0 matches no row.
@@ -303,8 +308,9 @@ void insert(RecordStore& store, const char* path, const StoreRequest& request) {
 void delete_all(RecordStore& store, const char* path) {
   sqlite3* db = store_open(path);
   if (db && store_exec(db, STORE_DELETE_ALL_SQL)) {
+    DateTime now = local_date_time();
     pthread_mutex_lock(&store.mutex);
-    clear_published_locked(store);
+    clear_published_locked(store, now);
     pthread_mutex_unlock(&store.mutex);
   }
   sqlite3_close(db);
@@ -331,9 +337,10 @@ bool store_exec(sqlite3* db, const char* sql) {
 }
 
 void store_begin(RecordStore& store) {
+  DateTime now = local_date_time();
   pthread_mutex_lock(&store.mutex);
   store.request_count = 0;
-  clear_published_locked(store);
+  clear_published_locked(store, now);
   pthread_mutex_unlock(&store.mutex);
 
   // db_path never changes once the thread runs, so it is read without the lock.
