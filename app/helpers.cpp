@@ -14,8 +14,8 @@ float random_between(float a, float b) {
 
 int64_t calendar_time(int year, int month, int day, int hour, int minute, int second) {
   struct tm t = {};
-  t.tm_year = year - 1900;
-  t.tm_mon = month - 1;
+  t.tm_year = (int)((int64_t)year - 1900);  // wraps instead of overflowing on foreign values
+  t.tm_mon = (int)((int64_t)month - 1);
   t.tm_mday = day;
   t.tm_hour = hour;
   t.tm_min = minute;

@@ -50,6 +50,7 @@ int start_up(Program& p) {
   if ((IMG_Init(IMG_INIT_PNG) & IMG_INIT_PNG) == 0) return fail(4, "no PNG support");
   load_sound_bank(p.sounds);
   p.app = AppState{};
+  p.store = start_record_store(&p.app, nullptr);  // its first read-all runs meanwhile
   create_window(p.display);
   if (!p.display.window) return fail(5, "cannot create the window");
   create_renderer(p.clock, p.display);
@@ -100,6 +101,8 @@ void shut_down(Program& p) {
   Mix_Quit();
   IMG_Quit();
   SDL_Quit();
+  stop_record_store(p.store);
+  p.store = nullptr;
 }
 
 int hxm_main(const LoopSeams& seams) {

@@ -6,6 +6,7 @@
 #include "assets/catalog.h"
 #include "assets/layout.h"
 #include "screens/device_screen.h"
+#include "store/record_store.h"
 
 struct Program {
   AppState app;
@@ -17,6 +18,7 @@ struct Program {
   TextureCatalog textures;
   FontSet fonts;
   LayoutTable layout;
+  RecordStore* store = nullptr;  // on the heap; its thread frees it after shutdown
   DeviceScreenState device_screen;
   float intro_clock = 0.0f;  // seconds on the intro, never reset
   bool first_frame = true;

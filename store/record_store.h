@@ -1,0 +1,161 @@
+// The record store: a worker thread that keeps the hit-power results in "hxm.db" and
+// publishes the table, the records and the covered period to the screens.
+#pragma once
+
+#include <pthread.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "app/records.h"
+
+// A local date and time; all zero means "empty".
+struct DateTime {
+  int32_t year = 0;  // four digits
+  int32_t month = 0;  // 1-12
+  int32_t day = 0;
+  int32_t hour = 0;
+  int32_t minute = 0;
+  int32_t second = 0;
+};
+
+enum StoreRequestCode : int32_t {
+  STORE_READ_ALL = 1,
+  STORE_INSERT = 2,
+  STORE_DELETE_ALL = 3,
+};
+
+// One queued request; read-all and delete-all use only `code`.
+struct StoreRequest {
+  int32_t code = 0;
+  int32_t value = 0;  // hit power
+  float game_time = 0.0f;
+  char mac[16] = {};
+  int32_t year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
+// One stored hit as the last read-all loaded it.
+struct HitRow {
+  int32_t record_position = 0;
+  int32_t value = 0;
+  float game_time = 0.0f;  // whole seconds, truncated toward zero
+  int32_t year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+  char mac_address[16] = {};
+};
+
+struct RunBest {
+  int32_t value = 0;
+  char when[22] = {};
+  char mac4[6] = {};
+};
+
+struct BestEntry {
+  int32_t value = 0;
+  int32_t id = 0;
+  char when[22] = {};  // "%d-%02d-%02d %02d:%02d:%02d" of the row's date and time
+  char mac4[6] = {};   // the last four characters of the row's MAC address
+};
+
+// Shared by the database thread and the main thread; every field below `mutex` is touched only
+// while holding it, and never during a SQLite call.
+struct RecordStore {
+  AppState* app = nullptr;  // the thread reads store_running through it; cleared on stop
+  pthread_mutex_t mutex = PTHREAD_MUTEX_INITIALIZER;
+  pthread_cond_t wake = PTHREAD_COND_INITIALIZER;  // signalled by every enqueue and by stop
+
+  StoreRequest* requests = nullptr;  // oldest first
+  int32_t request_count = 0;
+  int32_t request_capacity = 0;
+  HitRow* rows = nullptr;  // the table as the last read-all loaded it
+  int32_t row_count = 0;
+  int32_t row_capacity = 0;
+
+  DateTime run_from;  // hour of the run's first stored hit, or of the thread's start
+  DateTime run_to;    // end of the hour of the run's latest hit; empty until its first
+  DateTime data_first;  // first hour covered by the stored results (minute and second 0)
+  DateTime data_last;   // last hour covered (minute and second 59)
+  RunBest run_best[3];
+  int32_t run_hits = 0;
+  BestEntry best[3];  // all-time positions 1, 2, 3
+  int32_t table_rows = 0;  // rows returned by the last read-all; 0 if it failed
+
+  uint32_t rows_version = 0;  // changes whenever `rows` change, so readers copy only then
+  uint32_t requests_done = 0;  // requests finished and removed from the queue
+
+  // Where the database lives; set before the thread starts and never changed after.
+  char db_path[4096] = {};
+};
+
+// Allocates a store whose database is "hxm.db" in `directory` (the working directory when
+// null or empty); the thread sets the published state when it starts.
+RecordStore* new_record_store(AppState* app, const char* directory);
+// The store's memory, for callers that ran it without the thread (tools and tests).
+void free_record_store(RecordStore* store);
+
+// Start-up: allocates the store and starts its thread, which is never joined. The thread
+// frees the store once it has seen the stop, so main must not touch it after stopping.
+RecordStore* start_record_store(AppState* app, const char* directory);
+// Shutdown: clears store_running and wakes the thread; the store's last use by the caller.
+void stop_record_store(RecordStore* store);
+// The thread's entry: starts, then serves requests until stopped; frees the store and returns 0.
+void* record_store_thread(void* store);
+
+// The thread's work in pieces, for driving a store without the thread.
+// The initial state, the schema and the first read-all queued.
+void store_begin(RecordStore& store);
+// Handles the head request; false when the queue is empty.
+bool store_serve_next(RecordStore& store);
+
+// Screens: queueing. Each takes the lock once; false when the queue could not grow.
+bool store_queue(RecordStore& store, const StoreRequest& request);
+bool store_queue_delete_all(RecordStore& store);
+// A measured hit of the hit-power training: the insert request, the run's counter and its
+// period, in one hold.
+bool store_queue_result(RecordStore& store, int32_t value, float game_time, const char* mac,
+                        const DateTime& when);
+// The run's best three, best first; a tie puts the newer hit first.
+void store_rank_run_best(RecordStore& store, const RunBest& hit);
+// The current run's best values cleared (the texts stay).
+void store_clear_run_best(RecordStore& store);
+
+// Screens: reading. Everything published except the rows, copied in one hold.
+struct StoreView {
+  RunBest run_best[3];
+  BestEntry best[3];
+  int32_t run_hits = 0;
+  int32_t table_rows = 0;
+  DateTime run_from, run_to, data_first, data_last;
+  int32_t row_count = 0;
+  uint32_t rows_version = 0;
+};
+void store_read_view(RecordStore& store, StoreView& view);
+// Copies the rows when they changed since `version` (updated); true when it copied.
+bool store_copy_rows(RecordStore& store, std::vector<HitRow>& rows, uint32_t& version);
+
+// Where a new value enters a best-first top three: 0, 1 or 2, or 3 when it stays out.
+// A tie ranks the newer value first.
+int top_three_place(int32_t value, const int32_t best[3]);
+
+// The six date fields of a request or a row, as one DateTime and back.
+template <typename T>
+DateTime date_time_of(const T& r) {
+  return DateTime{r.year, r.month, r.day, r.hour, r.minute, r.second};
+}
+template <typename T>
+void set_date_time(T& r, const DateTime& t) {
+  r.year = t.year;
+  r.month = t.month;
+  r.day = t.day;
+  r.hour = t.hour;
+  r.minute = t.minute;
+  r.second = t.second;
+}
+
+bool date_time_empty(const DateTime& t);
+// "%d-%02d-%02d %02d:%02d:%02d" into `out` (at most size - 1 characters).
+void format_date_time(char* out, int size, const DateTime& t);
+// The hour holding `t`: minute and second 0, or both 59 for its end.
+DateTime hour_start_of(const DateTime& t);
+DateTime hour_end_of(const DateTime& t);
+// The current local date and time (time, then localtime).
+DateTime local_date_time();

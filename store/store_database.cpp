@@ -1,0 +1,371 @@
+// The database thread's work: start, read-all, insert with ranking, delete-all.
+// Each request opens its own connection and closes it again; the lock is never held
+// during a SQLite call.
+#include <cmath>
+#include <cstdio>
+
+#include "store/store_internal.h"
+
+const char STORE_SCHEMA_SQL[] =
+    "PRAGMA foreign_keys=on;"
+    "CREATE TABLE IF NOT EXISTS user (id INTEGER NOT NULL PRIMARY KEY AUTOINCREMENT, uuid TEXT "
+    "DEFAULT NULL);"
+    "CREATE TABLE IF NOT EXISTS training_hit_power (id INTEGER NOT NULL PRIMARY KEY "
+    "AUTOINCREMENT, record_position INTEGER DEFAULT 0, value INTEGER NOT NULL, game_time REAL NOT "
+    "NULL, year INTEGER NOT NULL, month INTEGER NOT NULL, day INTEGER NOT NULL, hour INTEGER NOT "
+    "NULL, minute INTEGER NOT NULL, second INTEGER NOT NULL, mac_address TEXT NOT NULL);";
+const char STORE_READ_ALL_SQL[] = "SELECT * FROM training_hit_power;";
+const char STORE_INSERT_SQL[] =
+    "INSERT INTO training_hit_power (record_position, value, game_time, year, month, day, hour, "
+    "minute, second, mac_address) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?);";
+const char* const STORE_RANK_SQL[4] = {
+    "UPDATE training_hit_power SET record_position = 0 WHERE id = ?;",
+    "UPDATE training_hit_power SET record_position = 1 WHERE id = ?;",
+    "UPDATE training_hit_power SET record_position = 2 WHERE id = ?;",
+    "UPDATE training_hit_power SET record_position = 3 WHERE id = ?;",
+};
+const char STORE_DELETE_ALL_SQL[] = "DELETE FROM training_hit_power;";
+
+namespace {
+
+// Another program (or a second copy of this one) may hold the file briefly: wait for it
+// rather than lose a hit.
+const int BUSY_TIMEOUT_MS = 5000;
+
+void finish_head_locked(RecordStore& store) {
+  array_remove_head(store.requests, store.request_count);
+  store.requests_done += 1;
+}
+
+// A request is finished: it leaves the head of the queue.
+void finish_head(RecordStore& store) {
+  pthread_mutex_lock(&store.mutex);
+  finish_head_locked(store);
+  pthread_mutex_unlock(&store.mutex);
+}
+
+// A read-all is finished, with the number of rows it returned.
+void finish_read_all(RecordStore& store, int32_t rows) {
+  pthread_mutex_lock(&store.mutex);
+  store.table_rows = rows;
+  finish_head_locked(store);
+  pthread_mutex_unlock(&store.mutex);
+}
+
+// The head becomes a read-all, handled next before any later request.
+void head_to_read_all(RecordStore& store) {
+  pthread_mutex_lock(&store.mutex);
+  if (store.request_count > 0) store.requests[0].code = STORE_READ_ALL;
+  pthread_mutex_unlock(&store.mutex);
+}
+
+// Under the lock: what a fresh start and a delete-all both publish.
+void clear_published_locked(RecordStore& store, const DateTime& now) {
+  store.row_count = 0;
+  store.rows_version += 1;
+  store.run_from = hour_start_of(now);
+  store.run_to = DateTime{};
+  store.data_first = DateTime{};
+  store.data_last = DateTime{};
+  for (int k = 0; k < 3; ++k) {
+    store.run_best[k].value = 0;
+    store.best[k].value = 0;
+    store.best[k].id = 0;
+  }
+  store.run_hits = 0;
+  store.table_rows = 0;
+}
+
+// A text column into a fixed field: NULL reads as empty, a longer text is cut to fit.
+void copy_text(const unsigned char* text, int bytes, char* out, int size) {
+  int n = text ? bytes : 0;
+  if (n > size - 1) n = size - 1;
+  if (n > 0) memcpy(out, text, (size_t)n);
+  out[n] = '\0';
+}
+
+// A stored game time as whole seconds, truncated toward zero; values no run could reach
+// (foreign files) are held to the int32 range.
+float whole_seconds(double stored) {
+  if (std::isnan(stored)) return 0.0f;
+  if (stored > 2147483647.0) stored = 2147483647.0;
+  if (stored < -2147483648.0) stored = -2147483648.0;
+  return (float)std::trunc(stored);
+}
+
+// Calendar times of a read-all's rows. Hits are stored in time order, so most rows share the
+// previous row's hour: one mktime per hour instead of one per row (mktime takes microseconds,
+// and a table may hold 100 000 rows).
+struct HourClock {
+  int32_t year = 0, month = 0, day = 0, hour = 0;
+  int64_t start = 0;
+  bool known = false;
+};
+
+int64_t hour_start_time(HourClock& clock, const HitRow& row) {
+  if (!clock.known || clock.year != row.year || clock.month != row.month ||
+      clock.day != row.day || clock.hour != row.hour) {
+    clock.year = row.year;
+    clock.month = row.month;
+    clock.day = row.day;
+    clock.hour = row.hour;
+    clock.start = calendar_time(row.year, row.month, row.day, row.hour, 0, 0);
+    clock.known = true;
+  }
+  return clock.start;
+}
+
+int64_t row_time(HourClock& clock, const HitRow& row) {
+  if (row.minute < 0 || row.minute > 59 || row.second < 0 || row.second > 59)
+    return calendar_time(row.year, row.month, row.day, row.hour, row.minute, row.second);
+  return hour_start_time(clock, row) + row.minute * 60 + row.second;
+}
+
+// The covered period of one read-all; both times start at 0, so a period already set by an
+// earlier read-all keeps its first hour.
+struct PeriodScan {
+  int64_t first_time = 0;
+  int64_t last_time = 0;
+};
+
+void widen_period_locked(RecordStore& store, PeriodScan& scan, const HitRow& row, int64_t t,
+                         int64_t hour_start) {
+  DateTime when = date_time_of(row);
+  const int64_t hour_end = hour_start + 59 * 60 + 59;
+  if (date_time_empty(store.data_first)) {
+    store.data_first = hour_start_of(when);
+    store.data_last = hour_end_of(when);
+    scan.first_time = hour_start;
+    scan.last_time = hour_end;
+  } else if (scan.first_time > t) {
+    store.data_first = hour_start_of(when);
+    scan.first_time = hour_start;
+  } else if (scan.last_time < t) {
+    store.data_last = hour_end_of(when);
+    scan.last_time = hour_end;
+  }
+}
+
+void read_all(RecordStore& store, const char* path) {
+  sqlite3* db = store_open(path);
+  sqlite3_stmt* stmt = nullptr;
+  if (!db || sqlite3_prepare_v2(db, STORE_READ_ALL_SQL, -1, &stmt, nullptr) != SQLITE_OK) {
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    finish_read_all(store, 0);
+    return;
+  }
+
+  pthread_mutex_lock(&store.mutex);
+  store.row_count = 0;
+  store.rows_version += 1;
+  pthread_mutex_unlock(&store.mutex);
+
+  PeriodScan scan;
+  HourClock clock;
+  int32_t read = 0;
+  while (sqlite3_step(stmt) == SQLITE_ROW) {
+    HitRow row;
+    int64_t id = sqlite3_column_int64(stmt, 0);
+    row.record_position = sqlite3_column_int(stmt, 1);
+    row.value = sqlite3_column_int(stmt, 2);
+    row.game_time = whole_seconds(sqlite3_column_double(stmt, 3));
+    row.year = sqlite3_column_int(stmt, 4);
+    row.month = sqlite3_column_int(stmt, 5);
+    row.day = sqlite3_column_int(stmt, 6);
+    row.hour = sqlite3_column_int(stmt, 7);
+    row.minute = sqlite3_column_int(stmt, 8);
+    row.second = sqlite3_column_int(stmt, 9);
+    const unsigned char* mac = sqlite3_column_text(stmt, 10);
+    int mac_bytes = sqlite3_column_bytes(stmt, 10);
+    copy_text(mac, mac_bytes, row.mac_address, (int)sizeof row.mac_address);
+    ++read;
+
+    BestEntry entry;
+    int position = row.record_position;
+    if (position >= 1 && position <= 3) {
+      entry.value = row.value;
+      entry.id = (int32_t)id;
+      format_date_time(entry.when, (int)sizeof entry.when, date_time_of(row));
+      int tail = mac_bytes < 4 ? mac_bytes : 4;  // the last four of the whole text
+      copy_text(mac ? mac + mac_bytes - tail : nullptr, tail, entry.mac4, (int)sizeof entry.mac4);
+    }
+    // mktime stays outside the lock: the main thread takes it every frame.
+    int64_t t = row_time(clock, row);
+    int64_t hour_start = hour_start_time(clock, row);
+
+    pthread_mutex_lock(&store.mutex);
+    if (position >= 1 && position <= 3) store.best[position - 1] = entry;
+    HitRow* slot = array_append(store.rows, store.row_count, store.row_capacity);
+    if (slot) {
+      *slot = row;
+      store.rows_version += 1;
+    }
+    widen_period_locked(store, scan, row, t, hour_start);
+    pthread_mutex_unlock(&store.mutex);
+  }
+
+  DateTime now = local_date_time();
+  pthread_mutex_lock(&store.mutex);
+  if (date_time_empty(store.data_first)) {
+    store.data_first = hour_start_of(now);
+    store.data_last = hour_end_of(now);
+  }
+  pthread_mutex_unlock(&store.mutex);
+
+  sqlite3_finalize(stmt);
+  sqlite3_close(db);
+  finish_read_all(store, read);
+}
+
+// One position change of the ranking chain; id 0 matches no row.
+struct RankChange {
+  int64_t id;
+  int position;
+};
+
+// The changes a new result brings to positions 1-3, in order; returns how many.
+int rank_chain(int32_t value, int64_t new_id, const BestEntry best[3], RankChange chain[4]) {
+  int32_t values[3] = {best[0].value, best[1].value, best[2].value};
+  int place = top_three_place(value, values);
+  if (place == 3) return 0;
+  int n = 0;
+  chain[n++] = {best[2].id, 0};
+  for (int k = 1; k >= place; --k) chain[n++] = {best[k].id, k + 2};
+  chain[n++] = {new_id, place + 1};
+  return n;
+}
+
+bool run_change(sqlite3* db, const RankChange& change) {
+  sqlite3_stmt* stmt = nullptr;
+  bool ok = sqlite3_prepare_v2(db, STORE_RANK_SQL[change.position], -1, &stmt, nullptr) ==
+            SQLITE_OK;
+  if (ok) {
+    sqlite3_bind_int64(stmt, 1, change.id);
+    ok = sqlite3_step(stmt) == SQLITE_DONE;
+  }
+  sqlite3_finalize(stmt);
+  return ok;
+}
+
+// Inserts the row and returns its id, or 0 when it was not stored.
+int64_t insert_row(sqlite3* db, const StoreRequest& request) {
+  sqlite3_stmt* stmt = nullptr;
+  if (sqlite3_prepare_v2(db, STORE_INSERT_SQL, -1, &stmt, nullptr) != SQLITE_OK) {
+    sqlite3_finalize(stmt);
+    return 0;
+  }
+  sqlite3_bind_int(stmt, 1, 0);  // ranked afterwards, in the same transaction
+  sqlite3_bind_int(stmt, 2, request.value);
+  sqlite3_bind_double(stmt, 3, (double)request.game_time);
+  sqlite3_bind_int(stmt, 4, request.year);
+  sqlite3_bind_int(stmt, 5, request.month);
+  sqlite3_bind_int(stmt, 6, request.day);
+  sqlite3_bind_int(stmt, 7, request.hour);
+  sqlite3_bind_int(stmt, 8, request.minute);
+  sqlite3_bind_int(stmt, 9, request.second);
+  char mac[sizeof request.mac];
+  copy_text((const unsigned char*)request.mac, (int)strnlen(request.mac, sizeof mac), mac,
+            (int)sizeof mac);
+  sqlite3_bind_text(stmt, 10, mac, -1, SQLITE_TRANSIENT);
+  bool done = sqlite3_step(stmt) == SQLITE_DONE;
+  sqlite3_finalize(stmt);
+  return done ? sqlite3_last_insert_rowid(db) : 0;
+}
+
+// The row and its ranking changes commit together or not at all, so a crash or a failed
+// change never leaves positions 1-3 half moved.
+void insert(RecordStore& store, const char* path, const StoreRequest& request) {
+  sqlite3* db = store_open(path);
+  if (!db || !store_exec(db, "BEGIN IMMEDIATE;")) {
+    sqlite3_close(db);
+    finish_head(store);
+    return;
+  }
+  bool ok = false;
+  int64_t id = insert_row(db, request);
+  if (id != 0) {
+    BestEntry best[3];
+    pthread_mutex_lock(&store.mutex);
+    for (int k = 0; k < 3; ++k) best[k] = store.best[k];
+    pthread_mutex_unlock(&store.mutex);
+
+    RankChange chain[4];
+    int n = rank_chain(request.value, id, best, chain);
+    ok = true;
+    for (int k = 0; k < n; ++k) ok = run_change(db, chain[k]) && ok;  // every change is tried
+    ok = ok && store_exec(db, "COMMIT;");
+  }
+  if (!ok) store_exec(db, "ROLLBACK;");
+  sqlite3_close(db);
+  // Every stored hit is read back, ranked or not, so the chart and the counter show it.
+  if (ok)
+    head_to_read_all(store);
+  else
+    finish_head(store);
+}
+
+void delete_all(RecordStore& store, const char* path) {
+  sqlite3* db = store_open(path);
+  if (db && store_exec(db, STORE_DELETE_ALL_SQL)) {
+    DateTime now = local_date_time();
+    pthread_mutex_lock(&store.mutex);
+    clear_published_locked(store, now);
+    pthread_mutex_unlock(&store.mutex);
+  }
+  sqlite3_close(db);
+  head_to_read_all(store);
+}
+
+}  // namespace
+
+sqlite3* store_open(const char* path) {
+  sqlite3* db = nullptr;
+  if (sqlite3_open(path, &db) != SQLITE_OK) {
+    sqlite3_close(db);
+    return nullptr;
+  }
+  sqlite3_busy_timeout(db, BUSY_TIMEOUT_MS);
+  return db;
+}
+
+bool store_exec(sqlite3* db, const char* sql) {
+  char* error = nullptr;
+  bool ok = sqlite3_exec(db, sql, nullptr, nullptr, &error) == SQLITE_OK;
+  sqlite3_free(error);
+  return ok;
+}
+
+void store_begin(RecordStore& store) {
+  DateTime now = local_date_time();
+  pthread_mutex_lock(&store.mutex);
+  store.request_count = 0;
+  clear_published_locked(store, now);
+  pthread_mutex_unlock(&store.mutex);
+
+  // db_path never changes once the thread runs, so it is read without the lock.
+  sqlite3* db = store_open(store.db_path);
+  if (db && store_exec(db, STORE_SCHEMA_SQL)) {
+    StoreRequest request;
+    request.code = STORE_READ_ALL;
+    store_queue(store, request);
+  }
+  sqlite3_close(db);
+}
+
+bool store_serve_next(RecordStore& store) {
+  pthread_mutex_lock(&store.mutex);
+  bool any = store.request_count > 0;
+  StoreRequest head;
+  if (any) head = store.requests[0];  // queued entries never change but for this thread
+  pthread_mutex_unlock(&store.mutex);
+  if (!any) return false;
+
+  switch (head.code) {
+    case STORE_READ_ALL: read_all(store, store.db_path); break;
+    case STORE_INSERT: insert(store, store.db_path, head); break;
+    case STORE_DELETE_ALL: delete_all(store, store.db_path); break;
+    default: finish_head(store); break;  // no such request: dropped
+  }
+  return true;
+}
