@@ -21,5 +21,8 @@ setup:
 screenshots: build
 	./scripts/screenshots $(BUILD)
 
+listen: build
+	./scripts/listen $(BUILD)
+
 clean:
 	rm -rf $(BUILD)
