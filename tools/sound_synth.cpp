@@ -66,8 +66,8 @@ struct Tap {
     long i = start + n;
     Buffer& d = mix->dry;
     if (d.wrap) {
-      i %= d.frames;
-      if (i < 0) i += d.frames;
+      while (i >= d.frames) i -= d.frames;
+      while (i < 0) i += d.frames;
     } else if (i < 0 || i >= d.frames) {
       return;
     }
@@ -171,8 +171,15 @@ struct OnePole {
   }
 };
 
+// A smooth saturation: a rational tanh, exact enough for colour and cheap per sample.
+float soft_clip(float x) {
+  if (x > 3.0f) return 1.0f;
+  if (x < -3.0f) return -1.0f;
+  return x * (27.0f + x * x) / (27.0f + 9.0f * x * x);
+}
+
 float drive(float x, float amount) {
-  return amount > 0.0f ? std::tanh(x * amount) / std::tanh(amount) : x;
+  return amount > 0.0f ? soft_clip(x * amount) / soft_clip(amount) : x;
 }
 
 // ---------------------------------------------------------------- a subtractive voice
@@ -423,7 +430,7 @@ void echo(Buffer& b, double delay, float feedback) {
     float yl = ll[pos], yr = lr[pos];
     ll[pos] = b.l[i] + dr.low(yr) * feedback;
     lr[pos] = b.r[i] * 0.5f + dl.low(yl) * feedback;
-    pos = (pos + 1) % d;
+    if (++pos == d) pos = 0;
     if (write) {
       b.l[i] = yl;
       b.r[i] = yr;
@@ -440,7 +447,7 @@ struct Comb {
     float y = line[pos];
     store = y * (1.0f - damp) + store * damp;
     line[pos] = x + store * feedback;
-    pos = (pos + 1) % (long)line.size();
+    if (++pos == (long)line.size()) pos = 0;
     return y;
   }
 };
@@ -451,7 +458,7 @@ struct AllPass {
   float run(float x) {
     float y = line[pos];
     line[pos] = x + y * 0.5f;
-    pos = (pos + 1) % (long)line.size();
+    if (++pos == (long)line.size()) pos = 0;
     return y - x;
   }
 };
@@ -620,45 +627,15 @@ Buffer make_app_background() {
                           {48, {60, 64, 67, 71, 0}},  {43, {55, 59, 62, 64, 0}},
                           {45, {57, 60, 64, 67, 71}}, {41, {53, 57, 60, 64, 67}},
                           {38, {50, 53, 57, 60, 64}}, {40, {52, 57, 59, 62, 0}}};
-  Patch pad;
-  pad.wave = SAW;
-  pad.unison = 3;
-  pad.detune = 14.0f;
-  pad.width = 0.8f;
-  pad.attack = 0.9f;
-  pad.decay = 0.5f;
-  pad.sustain = 0.8f;
-  pad.release = 1.6f;
-  pad.cutoff = 1100.0f;
-  Patch pluck;
-  pluck.wave = SQUARE;
-  pluck.attack = 0.002f;
-  pluck.decay = 0.25f;
-  pluck.sustain = 0.0f;
-  pluck.release = 0.05f;
-  pluck.cutoff = 900.0f;
-  pluck.env_cutoff = 2600.0f;
-  pluck.cutoff_decay = 0.08f;
-  Patch bass;
-  bass.wave = SAW;
-  bass.sub = 0.8f;
-  bass.attack = 0.01f;
-  bass.decay = 0.3f;
-  bass.sustain = 0.6f;
-  bass.release = 0.12f;
-  bass.cutoff = 280.0f;
-  bass.env_cutoff = 500.0f;
-  bass.cutoff_decay = 0.1f;
-  Patch lead;
-  lead.wave = TRIANGLE;
-  lead.attack = 0.03f;
-  lead.decay = 0.5f;
-  lead.sustain = 0.5f;
-  lead.release = 0.35f;
-  lead.cutoff = 3000.0f;
-  lead.vibrato_hz = 5.0f;
-  lead.vibrato_cents = 18.0f;
-  lead.vibrato_delay = 0.25f;
+  const Patch pad{.wave = SAW, .unison = 3, .detune = 14.0f, .width = 0.8f, .attack = 0.9f,
+        .decay = 0.5f, .sustain = 0.8f, .release = 1.6f, .cutoff = 1100.0f};
+  const Patch pluck{.wave = SQUARE, .attack = 0.002f, .decay = 0.25f, .sustain = 0.0f,
+        .release = 0.05f, .cutoff = 900.0f, .env_cutoff = 2600.0f, .cutoff_decay = 0.08f};
+  const Patch bass{.wave = SAW, .attack = 0.01f, .decay = 0.3f, .sustain = 0.6f, .release = 0.12f,
+        .cutoff = 280.0f, .env_cutoff = 500.0f, .cutoff_decay = 0.1f, .sub = 0.8f};
+  const Patch lead{.wave = TRIANGLE, .attack = 0.03f, .decay = 0.5f, .sustain = 0.5f,
+        .release = 0.35f, .cutoff = 3000.0f, .vibrato_hz = 5.0f, .vibrato_cents = 18.0f,
+        .vibrato_delay = 0.25f};
 
   static const int arp_order[8] = {0, 1, 2, 3, 4, 3, 2, 1};
   for (int bar = 0; bar < bars; ++bar) {
@@ -704,18 +681,9 @@ Buffer make_app_intro() {
   Mix m = make_mix(4.0, false);
   const double hit = 2.4;
   riser(m, at(0.0, 0.7f, 0.0f, 0.0f, 0.3f), hit, 250.0f, 6500.0f);
-  Patch rise;
-  rise.wave = SAW;
-  rise.unison = 3;
-  rise.detune = 18.0f;
-  rise.width = 0.9f;
-  rise.attack = 1.8f;
-  rise.decay = 0.1f;
-  rise.sustain = 1.0f;
-  rise.release = 0.05f;
-  rise.cutoff = 400.0f;
-  rise.glide = -12.0f;
-  rise.glide_time = (float)hit;
+  const Patch rise{.wave = SAW, .unison = 3, .detune = 18.0f, .width = 0.9f, .attack = 1.8f,
+        .decay = 0.1f, .sustain = 1.0f, .release = 0.05f, .cutoff = 400.0f, .glide = -12.0f,
+        .glide_time = (float)hit};
   for (int p : {57, 61, 64, 69}) note(m, at(0.0, 0.12f, 0.0f, 0.0f, 0.3f), hit, (float)p, rise);
   // A snare roll that speeds up into the hit.
   double t = 0.6;
@@ -727,18 +695,9 @@ Buffer make_app_intro() {
   }
   kick(m, at(hit, 1.0f), 1.3f, 0.9f);
   cymbal(m, at(hit, 0.35f, 0.2f, 0.0f, 0.4f), 0.6f, 0.8f, 9);
-  Patch stab;
-  stab.wave = SAW;
-  stab.unison = 3;
-  stab.detune = 12.0f;
-  stab.width = 0.7f;
-  stab.attack = 0.004f;
-  stab.decay = 1.2f;
-  stab.sustain = 0.15f;
-  stab.release = 0.4f;
-  stab.cutoff = 900.0f;
-  stab.env_cutoff = 5000.0f;
-  stab.cutoff_decay = 0.35f;
+  const Patch stab{.wave = SAW, .unison = 3, .detune = 12.0f, .width = 0.7f, .attack = 0.004f,
+        .decay = 1.2f, .sustain = 0.15f, .release = 0.4f, .cutoff = 900.0f, .env_cutoff = 5000.0f,
+        .cutoff_decay = 0.35f};
   for (int p : {45, 57, 64, 69, 73, 76}) note(m, at(hit, 0.16f, 0.0f, 0.0f, 0.4f), 1.1, (float)p, stab);
   static const int sparkle[4] = {81, 85, 88, 93};
   for (int k = 0; k < 4; ++k)
@@ -757,43 +716,14 @@ Buffer make_monsters_background() {
   // Chugs on the eighths: offset from the root (-1 rests), accents open the filter.
   static const int riff[8] = {0, 0, 12, 0, 0, 10, 0, 7};
   static const bool accent[8] = {true, false, true, false, false, true, false, true};
-  Patch guitar;
-  guitar.wave = SAW;
-  guitar.unison = 2;
-  guitar.detune = 10.0f;
-  guitar.width = 0.9f;
-  guitar.attack = 0.003f;
-  guitar.decay = 0.2f;
-  guitar.sustain = 0.6f;
-  guitar.release = 0.05f;
-  guitar.cutoff = 700.0f;
-  guitar.env_cutoff = 1800.0f;
-  guitar.cutoff_decay = 0.06f;
-  guitar.drive = 4.0f;
-  Patch bass;
-  bass.wave = SAW;
-  bass.sub = 1.0f;
-  bass.attack = 0.003f;
-  bass.decay = 0.15f;
-  bass.sustain = 0.7f;
-  bass.release = 0.04f;
-  bass.cutoff = 350.0f;
-  bass.env_cutoff = 700.0f;
-  bass.cutoff_decay = 0.05f;
-  bass.drive = 2.0f;
-  Patch lead;
-  lead.wave = SQUARE;
-  lead.attack = 0.01f;
-  lead.decay = 0.3f;
-  lead.sustain = 0.7f;
-  lead.release = 0.12f;
-  lead.cutoff = 2400.0f;
-  lead.drive = 2.5f;
-  lead.vibrato_hz = 6.0f;
-  lead.vibrato_cents = 25.0f;
-  lead.vibrato_delay = 0.2f;
-  lead.glide = -1.0f;
-  lead.glide_time = 0.05f;
+  const Patch guitar{.wave = SAW, .unison = 2, .detune = 10.0f, .width = 0.9f, .attack = 0.003f,
+        .decay = 0.2f, .sustain = 0.6f, .release = 0.05f, .cutoff = 700.0f, .env_cutoff = 1800.0f,
+        .cutoff_decay = 0.06f, .drive = 4.0f};
+  const Patch bass{.wave = SAW, .attack = 0.003f, .decay = 0.15f, .sustain = 0.7f, .release = 0.04f,
+        .cutoff = 350.0f, .env_cutoff = 700.0f, .cutoff_decay = 0.05f, .sub = 1.0f, .drive = 2.0f};
+  const Patch lead{.wave = SQUARE, .attack = 0.01f, .decay = 0.3f, .sustain = 0.7f,
+        .release = 0.12f, .cutoff = 2400.0f, .vibrato_hz = 6.0f, .vibrato_cents = 25.0f,
+        .vibrato_delay = 0.2f, .glide = -1.0f, .glide_time = 0.05f, .drive = 2.5f};
   double eighth = tempo.beat() * 0.5;
   for (int bar = 0; bar < bars; ++bar) {
     bool fill = bar >= 24;
@@ -806,7 +736,7 @@ Buffer make_monsters_background() {
       if (!accent[e]) g.env_cutoff = 600.0f;
       for (int interval : {0, 7, 12})
         note(m, at(t, 0.07f, interval == 7 ? 0.3f : -0.3f), eighth * 0.8, (float)(pitch + interval), g);
-      note(m, at(t, 0.30f), eighth * 0.85, (float)(root + riff[e] % 12 - 12 + 12), bass);
+      note(m, at(t, 0.30f), eighth * 0.85, (float)(root + riff[e] % 12), bass);
     }
     // Drums: four on the floor with a push on the last eighth, backbeat snare.
     for (int b = 0; b < 4; ++b) kick(m, at(tempo.at(bar, b), 0.8f), 1.1f);
@@ -845,39 +775,14 @@ Buffer make_tanks_background() {
                           {43, {59, 62, 67, 0, 0}}, {36, {60, 63, 67, 0, 0}},
                           {44, {60, 63, 68, 0, 0}}, {41, {60, 65, 68, 0, 0}},
                           {43, {59, 62, 67, 0, 0}}, {43, {59, 62, 65, 67, 0}}};
-  Patch tuba;
-  tuba.wave = SAW;
-  tuba.attack = 0.025f;
-  tuba.decay = 0.2f;
-  tuba.sustain = 0.6f;
-  tuba.release = 0.08f;
-  tuba.cutoff = 300.0f;
-  tuba.env_cutoff = 500.0f;
-  tuba.cutoff_decay = 0.08f;
-  tuba.sub = 0.4f;
-  Patch brass = tuba;
-  brass.unison = 3;
-  brass.detune = 12.0f;
-  brass.width = 0.7f;
-  brass.attack = 0.02f;
-  brass.cutoff = 900.0f;
-  brass.env_cutoff = 1600.0f;
-  brass.sub = 0.0f;
-  Patch trumpet;
-  trumpet.wave = SAW;
-  trumpet.unison = 2;
-  trumpet.detune = 6.0f;
-  trumpet.width = 0.3f;
-  trumpet.attack = 0.035f;
-  trumpet.decay = 0.2f;
-  trumpet.sustain = 0.75f;
-  trumpet.release = 0.1f;
-  trumpet.cutoff = 1500.0f;
-  trumpet.env_cutoff = 2500.0f;
-  trumpet.cutoff_decay = 0.12f;
-  trumpet.vibrato_hz = 5.5f;
-  trumpet.vibrato_cents = 15.0f;
-  trumpet.vibrato_delay = 0.2f;
+  const Patch tuba{.wave = SAW, .attack = 0.025f, .decay = 0.2f, .sustain = 0.6f, .release = 0.08f,
+        .cutoff = 300.0f, .env_cutoff = 500.0f, .cutoff_decay = 0.08f, .sub = 0.4f};
+  const Patch brass{.wave = SAW, .unison = 3, .detune = 12.0f, .width = 0.7f, .attack = 0.02f,
+        .decay = 0.2f, .sustain = 0.6f, .release = 0.08f, .cutoff = 900.0f, .env_cutoff = 1600.0f,
+        .cutoff_decay = 0.08f};
+  const Patch trumpet{.wave = SAW, .unison = 2, .detune = 6.0f, .width = 0.3f, .attack = 0.035f,
+        .decay = 0.2f, .sustain = 0.75f, .release = 0.1f, .cutoff = 1500.0f, .env_cutoff = 2500.0f,
+        .cutoff_decay = 0.12f, .vibrato_hz = 5.5f, .vibrato_cents = 15.0f, .vibrato_delay = 0.2f};
   // Sixteenths of the snare: 2 accent, 1 ghost, 0 rest.
   static const int sticking[16] = {2, 0, 1, 1, 2, 0, 1, 0, 2, 0, 1, 1, 2, 1, 2, 0};
   for (int bar = 0; bar < bars; ++bar) {
@@ -929,29 +834,12 @@ Buffer make_ducks_background() {
                           {36, {64, 67, 72, 0, 0}}, {38, {66, 69, 74, 0, 0}},
                           {43, {67, 71, 74, 0, 0}}, {40, {64, 67, 71, 0, 0}},
                           {45, {64, 69, 72, 0, 0}}, {38, {66, 69, 72, 74, 0}}};
-  Patch bass;
-  bass.wave = SQUARE;
-  bass.attack = 0.003f;
-  bass.decay = 0.12f;
-  bass.sustain = 0.3f;
-  bass.release = 0.05f;
-  bass.cutoff = 500.0f;
-  bass.env_cutoff = 900.0f;
-  bass.cutoff_decay = 0.05f;
-  bass.glide = -5.0f;
-  bass.glide_time = 0.04f;
-  bass.sub = 0.5f;
-  Patch whistle;
-  whistle.wave = SINE;
-  whistle.attack = 0.02f;
-  whistle.decay = 0.1f;
-  whistle.sustain = 0.8f;
-  whistle.release = 0.08f;
-  whistle.vibrato_hz = 6.5f;
-  whistle.vibrato_cents = 30.0f;
-  whistle.vibrato_delay = 0.1f;
-  whistle.glide = -2.0f;
-  whistle.glide_time = 0.03f;
+  const Patch bass{.wave = SQUARE, .attack = 0.003f, .decay = 0.12f, .sustain = 0.3f,
+        .release = 0.05f, .cutoff = 500.0f, .env_cutoff = 900.0f, .cutoff_decay = 0.05f,
+        .glide = -5.0f, .glide_time = 0.04f, .sub = 0.5f};
+  const Patch whistle{.wave = SINE, .attack = 0.02f, .decay = 0.1f, .sustain = 0.8f,
+        .release = 0.08f, .vibrato_hz = 6.5f, .vibrato_cents = 30.0f, .vibrato_delay = 0.1f,
+        .glide = -2.0f, .glide_time = 0.03f};
   // The bouncing bass: root, fifth, octave, fifth on the eighths.
   static const int hop[8] = {0, -1, 7, -1, 12, 7, 0, 7};
   for (int bar = 0; bar < bars; ++bar) {
@@ -1000,37 +888,13 @@ Buffer make_crafters_background() {
                           {34, {50, 53, 58, 0, 0}}, {36, {48, 52, 55, 0, 0}},
                           {38, {50, 53, 57, 0, 0}}, {38, {50, 53, 57, 60, 0}},
                           {43, {50, 55, 58, 0, 0}}, {33, {49, 52, 57, 0, 0}}};
-  Patch pad;
-  pad.wave = TRIANGLE;
-  pad.unison = 3;
-  pad.detune = 16.0f;
-  pad.width = 0.9f;
-  pad.attack = 1.2f;
-  pad.decay = 0.5f;
-  pad.sustain = 0.8f;
-  pad.release = 1.8f;
-  pad.cutoff = 700.0f;
-  Patch sub;
-  sub.wave = TRIANGLE;
-  sub.sub = 0.6f;
-  sub.attack = 0.01f;
-  sub.decay = 0.3f;
-  sub.sustain = 0.5f;
-  sub.release = 0.1f;
-  sub.cutoff = 220.0f;
-  sub.env_cutoff = 300.0f;
-  sub.cutoff_decay = 0.08f;
-  sub.glide = 2.0f;
-  sub.glide_time = 0.03f;
-  Patch flute;
-  flute.wave = SINE;
-  flute.attack = 0.08f;
-  flute.decay = 0.3f;
-  flute.sustain = 0.7f;
-  flute.release = 0.3f;
-  flute.vibrato_hz = 4.5f;
-  flute.vibrato_cents = 20.0f;
-  flute.vibrato_delay = 0.3f;
+  const Patch pad{.wave = TRIANGLE, .unison = 3, .detune = 16.0f, .width = 0.9f, .attack = 1.2f,
+        .decay = 0.5f, .sustain = 0.8f, .release = 1.8f, .cutoff = 700.0f};
+  const Patch sub{.wave = TRIANGLE, .attack = 0.01f, .decay = 0.3f, .sustain = 0.5f,
+        .release = 0.1f, .cutoff = 220.0f, .env_cutoff = 300.0f, .cutoff_decay = 0.08f,
+        .glide = 2.0f, .glide_time = 0.03f, .sub = 0.6f};
+  const Patch flute{.wave = SINE, .attack = 0.08f, .decay = 0.3f, .sustain = 0.7f, .release = 0.3f,
+        .vibrato_hz = 4.5f, .vibrato_cents = 20.0f, .vibrato_delay = 0.3f};
   static const Tone groove[6] = {{0, 0.6f, 0}, {0.75f, 0.5f, 0}, {1.5f, 0.5f, 3},
                                  {2.5f, 0.4f, 0}, {3, 0.4f, 5}, {3.5f, 0.4f, -2}};
   Rng rng{2024u};
@@ -1118,23 +982,12 @@ Buffer make_timer() {
 // hitPowerIncrease: a bright sweep rising for a second.
 Buffer make_hit_power_increase() {
   Mix m = make_mix(1.05, false);
-  Patch sweep;
-  sweep.wave = SAW;
-  sweep.unison = 3;
-  sweep.detune = 20.0f;
-  sweep.width = 0.8f;
-  sweep.attack = 0.05f;
-  sweep.decay = 0.1f;
-  sweep.sustain = 1.0f;
-  sweep.release = 0.12f;
-  sweep.cutoff = 6000.0f;
-  sweep.damping = 0.5f;
-  sweep.glide = -24.0f;
-  sweep.glide_time = 0.93f;
+  const Patch sweep{.wave = SAW, .unison = 3, .detune = 20.0f, .width = 0.8f, .attack = 0.05f,
+        .decay = 0.1f, .sustain = 1.0f, .release = 0.12f, .cutoff = 3500.0f, .damping = 0.5f,
+        .glide = -24.0f, .glide_time = 0.93f};
   note(m, at(0.0, 0.5f, 0.0f, 0.0f, 0.2f), 0.9, 81.0f, sweep);
-  Patch shimmer = sweep;
-  shimmer.wave = SINE;
-  shimmer.unison = 1;
+  const Patch shimmer{.wave = SINE, .attack = 0.05f, .decay = 0.1f, .sustain = 1.0f, .release = 0.12f,
+        .glide = -24.0f, .glide_time = 0.93f};
   note(m, at(0.0, 0.3f, 0.0f, 0.0f, 0.2f), 0.9, 93.0f, shimmer);
   Buffer b = bounce(m, 0.1, 0.0f, 0.4f);
   fade_out(b, 0.05);
