@@ -543,9 +543,14 @@ Buffer master_music(Buffer b) {
   return b;
 }
 
-// Effects are normalised by their peak.
+// Effects are normalised by their peak, but a dense one (an engine, a quack) is held to an
+// RMS a little above the music's so it does not stand out louder than the rest.
+constexpr float EFFECT_RMS_LIMIT_DB = -14.0f;
+
 Buffer master_effect(Buffer b, float peak_db) {
-  float gain = from_db(peak_db) / std::fmax(measure(b).peak, 1e-9f);
+  Level v = measure(b);
+  float gain = std::fmin(from_db(peak_db) / std::fmax(v.peak, 1e-9f),
+                         from_db(EFFECT_RMS_LIMIT_DB) / std::fmax(v.rms, 1e-9f));
   for (long i = 0; i < b.frames; ++i) {
     b.l[i] *= gain;
     b.r[i] *= gain;
@@ -628,7 +633,7 @@ Buffer make_app_background() {
                           {45, {57, 60, 64, 67, 71}}, {41, {53, 57, 60, 64, 67}},
                           {38, {50, 53, 57, 60, 64}}, {40, {52, 57, 59, 62, 0}}};
   const Patch pad{.wave = SAW, .unison = 3, .detune = 14.0f, .width = 0.8f, .attack = 0.9f,
-        .decay = 0.5f, .sustain = 0.8f, .release = 1.6f, .cutoff = 1100.0f};
+        .decay = 0.5f, .sustain = 0.8f, .release = 1.6f, .cutoff = 1500.0f};
   const Patch pluck{.wave = SQUARE, .attack = 0.002f, .decay = 0.25f, .sustain = 0.0f,
         .release = 0.05f, .cutoff = 900.0f, .env_cutoff = 2600.0f, .cutoff_decay = 0.08f};
   const Patch bass{.wave = SAW, .attack = 0.01f, .decay = 0.3f, .sustain = 0.6f, .release = 0.12f,
@@ -656,7 +661,7 @@ Buffer make_app_background() {
       for (double b : {0.0, 2.0}) kick(m, at(tempo.at(bar, b), 0.55f), 0.7f);
       if (bar % 2 == 1) kick(m, at(tempo.at(bar, 2.5), 0.35f), 0.6f);
       for (int e = 0; e < 4; ++e)
-        cymbal(m, at(tempo.at(bar, e + 0.5), 0.10f, 0.35f), 0.035f, 1.0f, (uint32_t)(bar * 4 + e));
+        cymbal(m, at(tempo.at(bar, e + 0.5), 0.14f, 0.35f), 0.035f, 1.0f, (uint32_t)(bar * 4 + e));
     }
     if (bar >= 16) {
       clap(m, at(tempo.at(bar, 1.0), 0.16f, -0.1f, 0.0f, 0.6f), (uint32_t)bar);
@@ -735,7 +740,7 @@ Buffer make_monsters_background() {
       Patch g = guitar;
       if (!accent[e]) g.env_cutoff = 600.0f;
       for (int interval : {0, 7, 12})
-        note(m, at(t, 0.07f, interval == 7 ? 0.3f : -0.3f), eighth * 0.8, (float)(pitch + interval), g);
+        note(m, at(t, 0.11f, interval == 7 ? 0.3f : -0.3f), eighth * 0.8, (float)(pitch + interval), g);
       note(m, at(t, 0.30f), eighth * 0.85, (float)(root + riff[e] % 12), bass);
     }
     // Drums: four on the floor with a push on the last eighth, backbeat snare.
@@ -761,8 +766,8 @@ Buffer make_monsters_background() {
       {{0, 1, 76}, {1, 1, 74}, {2, 1, 71}, {3, 1, 74}},
       {{0, 1.5f, 74}, {1.5f, 0.5f, 71}, {2, 1, 69}, {3, 1, 67}},
       {{0, 2, 71}, {2, 2, 66}}};
-  melody(m, tempo, 8, riff_lead, lead, at(0, 0.12f, -0.15f, 0.3f, 0.3f));
-  melody(m, tempo, 16, riff_lead, lead, at(0, 0.12f, 0.15f, 0.3f, 0.3f), 12.0f);
+  melody(m, tempo, 8, riff_lead, lead, at(0, 0.17f, -0.15f, 0.3f, 0.3f));
+  melody(m, tempo, 16, riff_lead, lead, at(0, 0.14f, 0.15f, 0.3f, 0.3f), 12.0f);
   return master_music(bounce(m, tempo.beat() * 0.75, 0.3f, 0.6f));
 }
 
@@ -792,7 +797,7 @@ Buffer make_tanks_background() {
     note(m, at(tempo.at(bar, 2), 0.40f), tempo.beat() * 0.6, (float)(c.root - 5), tuba);
     for (double b : {1.0, 3.0})
       for (int k = 0; k < chord_size(c); ++k)
-        note(m, at(tempo.at(bar, b), 0.06f, (k - 1) * 0.3f, 0.0f, 0.3f), tempo.beat() * 0.4,
+        note(m, at(tempo.at(bar, b), 0.08f, (k - 1) * 0.3f, 0.0f, 0.3f), tempo.beat() * 0.4,
              (float)c.tones[k], brass);
     kick(m, at(tempo.at(bar, 0), 0.75f, 0.0f, 0.0f, 0.2f), 0.8f, 0.6f);
     kick(m, at(tempo.at(bar, 2), 0.6f, 0.0f, 0.0f, 0.2f), 0.8f, 0.6f);
@@ -819,8 +824,8 @@ Buffer make_tanks_background() {
       {{0, 1, 77}, {1, 1, 80}, {2, 1, 77}, {3, 1, 72}},
       {{0, 1.5f, 74}, {1.5f, 0.5f, 71}, {2, 1, 67}, {3, 1, 71}},
       {{0, 2, 74}, {2, 1, 77}, {3, 1, 71}}};
-  melody(m, tempo, 8, tune, trumpet, at(0, 0.16f, -0.1f, 0.15f, 0.35f));
-  melody(m, tempo, 16, tune, trumpet, at(0, 0.13f, 0.2f, 0.15f, 0.35f));
+  melody(m, tempo, 8, tune, trumpet, at(0, 0.22f, -0.1f, 0.15f, 0.35f));
+  melody(m, tempo, 16, tune, trumpet, at(0, 0.18f, 0.2f, 0.15f, 0.35f));
   melody(m, tempo, 16, tune, trumpet, at(0, 0.09f, -0.3f, 0.15f, 0.35f), -12.0f);
   return master_music(bounce(m, tempo.beat() * 0.5, 0.2f, 0.7f));
 }
@@ -914,8 +919,8 @@ Buffer make_crafters_background() {
     }
     // Pick strikes ringing off the cave walls, tuned to the chord.
     int top = c.tones[0] + 24;
-    metal(m, at(tempo.at(bar, 0.5), 0.16f, -0.5f, 0.45f, 0.4f), midi_hz((float)top + 7), 0.25f, 0.8f);
-    metal(m, at(tempo.at(bar, 2.75), 0.13f, 0.5f, 0.45f, 0.4f), midi_hz((float)top), 0.25f, 0.8f);
+    metal(m, at(tempo.at(bar, 0.5), 0.22f, -0.5f, 0.45f, 0.4f), midi_hz((float)top + 7), 0.25f, 0.8f);
+    metal(m, at(tempo.at(bar, 2.75), 0.18f, 0.5f, 0.45f, 0.4f), midi_hz((float)top), 0.25f, 0.8f);
     if (bar % 2 == 1)
       metal(m, at(tempo.at(bar, 3.5), 0.2f, 0.1f, 0.3f, 0.5f), midi_hz((float)c.tones[0] + 12), 0.6f, 1.0f);
     // Drops of water at seeded places.
@@ -933,7 +938,7 @@ Buffer make_crafters_background() {
       {{0, 2, 77}, {2, 1, 76}, {3, 1, 74}},
       {{0, 1.5f, 70}, {1.5f, 0.5f, 74}, {2, 2, 79}},
       {{0, 2, 76}, {2, 1, 73}, {3, 1, 69}}};
-  melody(m, tempo, 8, tune, flute, at(0, 0.2f, 0.1f, 0.4f, 0.6f), -12.0f);
+  melody(m, tempo, 8, tune, flute, at(0, 0.28f, 0.1f, 0.4f, 0.6f), -12.0f);
   return master_music(bounce(m, tempo.beat() * 0.75, 0.45f, 0.95f));
 }
 
