@@ -596,7 +596,7 @@ int chord_size(const Chord& c) {
   return k;
 }
 
-// A melody given bar by bar; `bars` lists where each bar's notes start in the phrase.
+// A phrase given bar by bar, starting at `first_bar`, played with one patch.
 void melody(Mix& m, const Tempo& tempo, int first_bar, const std::vector<std::vector<Tone>>& phrase,
             const Patch& patch, Place place, float transpose = 0.0f) {
   for (size_t b = 0; b < phrase.size(); ++b)
@@ -718,7 +718,7 @@ Buffer make_monsters_background() {
   const int bars = 26;
   Mix m = make_mix(bars * tempo.bar(), true);
   const int roots[8] = {40, 40, 36, 38, 40, 40, 43, 47};
-  // Chugs on the eighths: offset from the root (-1 rests), accents open the filter.
+  // Chugs on the eighths: offset from the root; accents open the filter.
   static const int riff[8] = {0, 0, 12, 0, 0, 10, 0, 7};
   static const bool accent[8] = {true, false, true, false, false, true, false, true};
   const Patch guitar{.wave = SAW, .unison = 2, .detune = 10.0f, .width = 0.9f, .attack = 0.003f,
@@ -845,7 +845,7 @@ Buffer make_ducks_background() {
   const Patch whistle{.wave = SINE, .attack = 0.02f, .decay = 0.1f, .sustain = 0.8f,
         .release = 0.08f, .vibrato_hz = 6.5f, .vibrato_cents = 30.0f, .vibrato_delay = 0.1f,
         .glide = -2.0f, .glide_time = 0.03f};
-  // The bouncing bass: root, fifth, octave, fifth on the eighths.
+  // The bouncing bass on the eighths: root, fifth, octave (-1 rests).
   static const int hop[8] = {0, -1, 7, -1, 12, 7, 0, 7};
   for (int bar = 0; bar < bars; ++bar) {
     const Chord& c = cycle[bar % 8];
