@@ -25,6 +25,8 @@ screenshots: build
 layout-overlay: build
 	mkdir -p $(BUILD)/layout-overlay
 	cd $(BUILD)/run && ../tools/hxm-layout-overlay ../layout-overlay
+listen: build
+	./scripts/listen $(BUILD)
 
 clean:
 	rm -rf $(BUILD)

@@ -31,6 +31,8 @@ void set_music_volume(const SoundBank& bank, int volume) {
 }
 
 void stop_all_sounds() {
+  // Without an open device the mixer has no channels to halt.
+  if (!Mix_QuerySpec(nullptr, nullptr, nullptr)) return;
   Mix_HaltMusic();
   Mix_HaltGroup(-1);
 }
