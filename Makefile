@@ -21,10 +21,16 @@ setup:
 screenshots: build
 	./scripts/screenshots $(BUILD)
 
+# All 135 pictures on one labelled sheet: build/contact-sheet.png.
+contact-sheet: build
+	cmake --build $(BUILD) --target contact-sheet
+
 # Every screen's rectangles outlined and named, at 1920x1080 and 1366x768.
 layout-overlay: build
 	mkdir -p $(BUILD)/layout-overlay
 	cd $(BUILD)/run && ../tools/hxm-layout-overlay ../layout-overlay
+
+# Length, peak and RMS of each of the 16 sound files.
 listen: build
 	./scripts/listen $(BUILD)
 
