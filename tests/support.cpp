@@ -45,6 +45,15 @@ void remove_tree(const std::string& path) {
   if (!path.empty()) std::filesystem::remove_all(path, ec);
 }
 
+ScratchRunDir::ScratchRunDir() : path(make_temp_dir()) {
+  std::error_code ec;
+  for (const char* part : {"font", "sound"})
+    std::filesystem::create_directory_symlink(std::string(HXM_RUN_DIR) + "/" + part,
+                                              path + "/" + part, ec);
+}
+
+ScratchRunDir::~ScratchRunDir() { remove_tree(path); }
+
 namespace {
 uint32_t fake_now(void* ctx) { return ((FakeTicks*)ctx)->now; }
 void fake_delay(void* ctx, uint32_t ms) {

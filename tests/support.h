@@ -24,6 +24,14 @@ SDL_Color offscreen_pixel(const OffscreenRenderer& o, int x, int y);
 std::string make_temp_dir();
 void remove_tree(const std::string& path);
 
+// A fresh directory that sees the run directory's font and sounds (through links), so a
+// test can start the whole program without leaving a database in the real run directory.
+struct ScratchRunDir {
+  std::string path;
+  ScratchRunDir();
+  ~ScratchRunDir();
+};
+
 // A tick source for the main loop: time moves only when the loop waits or a test says so.
 struct FakeTicks {
   uint32_t now = 0;

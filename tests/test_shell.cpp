@@ -31,11 +31,12 @@ class Loop : public ::testing::Test {
   void SetUp() override {
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
     setenv("SDL_AUDIODRIVER", "dummy", 1);
-    ASSERT_EQ(chdir(HXM_RUN_DIR), 0);  // the font and sounds are read from there
+    ASSERT_EQ(chdir(scratch.path.c_str()), 0);  // the font and sounds are read from there
     ASSERT_EQ(start_up(program), 0);
     seams = fake_ticks_seams(ticks);
   }
   void TearDown() override { shut_down(program); }
+  ScratchRunDir scratch;
   Program program;
   FakeTicks ticks;
   LoopSeams seams;
@@ -318,10 +319,11 @@ TEST(Helpers, CalendarTimeCountsMonthsFromOne) {
 
 // The real program, sent SIGINT (which SDL turns into a quit request), ends with 0.
 TEST(Binary, ExitsCleanlyOnInterrupt) {
+  ScratchRunDir scratch;
   pid_t pid = fork();
   ASSERT_GE(pid, 0);
   if (pid == 0) {
-    if (chdir(HXM_RUN_DIR) != 0) _exit(100);
+    if (chdir(scratch.path.c_str()) != 0) _exit(100);
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     execl(HXM_BINARY, HXM_BINARY, (char*)nullptr);

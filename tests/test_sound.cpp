@@ -56,7 +56,8 @@ bool start_mixer() {
 TEST(SoundBank, LoadsEverySlotFromTheRunDirectoryAndFreesTwiceSafely) {
   close_audio();
   ASSERT_TRUE(start_sdl_dummy());
-  InDirectory run(HXM_RUN_DIR);
+  ScratchRunDir scratch;
+  InDirectory run(scratch.path);
   SoundBank bank;
   load_sound_bank(bank);
   EXPECT_EQ(bank.ready, 1);
@@ -121,7 +122,8 @@ class Music : public ::testing::Test {
     uint32_t end = ticks.now + (uint32_t)(seconds * 1000.0f);
     while (!until() && ticks.now < end) run_frame(program, seams);
   }
-  InDirectory run{HXM_RUN_DIR};
+  ScratchRunDir scratch;
+  InDirectory run{scratch.path};
   Program program;
   FakeTicks ticks;
   LoopSeams seams;
@@ -188,7 +190,8 @@ TEST(SoundBank, WithoutAnAudioDeviceNothingLoadsAndNoVolumeIsSet) {
   setenv("SDL_DISKAUDIOFILE", "/nonexistent-hxm-dir/audio.raw", 1);
   Mix_VolumeMusic(MIX_MAX_VOLUME);
   {
-    InDirectory run(HXM_RUN_DIR);
+    ScratchRunDir scratch;
+  InDirectory run(scratch.path);
     Program program;
     ASSERT_EQ(start_up(program), 0);
     EXPECT_EQ(program.sounds.ready, 0);
@@ -264,7 +267,8 @@ TEST(GeneratedSounds, DecodeWithTheirLengthsLevelsAndSeamlessLoops) {
   ASSERT_EQ(frequency, 44100);
   ASSERT_EQ(format, AUDIO_S16LSB);
   ASSERT_EQ(channels, 2);
-  InDirectory run(HXM_RUN_DIR);
+  ScratchRunDir scratch;
+  InDirectory run(scratch.path);
   double loudest_music = -100.0, quietest_music = 0.0;
   for (const Expected& e : expected_sounds) {
     SCOPED_TRACE(e.path);
