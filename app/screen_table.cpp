@@ -38,21 +38,41 @@ void device_screen_key(Program& p, int32_t scancode) {
   if (scancode == KEY_ESCAPE && !device_screen_busy(p.device_screen)) p.app.screen = SCREEN_MAIN_MENU;
 }
 
+// --- Screens not built yet -------------------------------------------------------------
+// The statistics screen, the three trainings and the four games can be entered and show the
+// bare backdrop; Escape leaves them. Each entry is replaced when its screen is written.
+void unbuilt_training_key(Program& p, int32_t scancode) {
+  if (scancode == KEY_ESCAPE) p.app.screen = SCREEN_MAIN_MENU;
+}
+void unbuilt_game_frame(Program& p) {
+  p.app.music_started = 1;  // a game owns the music while it runs
+  draw_backdrop(p.clock, p.textures, p.layout);
+}
+void unbuilt_game_key(Program& p, int32_t scancode) {
+  if (scancode != KEY_ESCAPE) return;
+  p.app.screen = SCREEN_COMPETITION_MENU;  // where the games return, with the app's music
+  set_music_volume(p.sounds, BACKGROUND_MUSIC_VOLUME);
+  play_music(p.sounds.app_background, -1);
+}
+const ScreenFunctions unbuilt_training{backdrop_frame, nullptr, unbuilt_training_key, nullptr};
+const ScreenFunctions unbuilt_game{unbuilt_game_frame, nullptr, unbuilt_game_key, nullptr};
+// -------------------------------------------------------------------------------------------
+
 const ScreenFunctions table[SCREEN_COUNT] = {
     /* 0: no screen */ {},
     /* SCREEN_INTRO */ {intro_frame, nullptr, nullptr, nullptr},
     /* SCREEN_MAIN_MENU */ {main_menu_frame, nullptr, nullptr, main_menu_click},
     /* SCREEN_TRAINING_MENU */ {training_menu_frame, nullptr, escape_to_main_menu, training_menu_click},
     /* SCREEN_COMPETITION_MENU */ {competition_menu_frame, nullptr, escape_to_main_menu, competition_menu_click},
-    /* SCREEN_STATISTICS */ {backdrop_frame, nullptr, nullptr, nullptr},
-    /* SCREEN_POWER_TRAINING */ {backdrop_frame, nullptr, nullptr, nullptr},
-    /* SCREEN_REACTION_TRAINING */ {backdrop_frame, nullptr, nullptr, nullptr},
-    /* SCREEN_HIT_COUNT_TRAINING */ {backdrop_frame, nullptr, nullptr, nullptr},
+    /* SCREEN_STATISTICS */ unbuilt_training,
+    /* SCREEN_POWER_TRAINING */ unbuilt_training,
+    /* SCREEN_REACTION_TRAINING */ unbuilt_training,
+    /* SCREEN_HIT_COUNT_TRAINING */ unbuilt_training,
     /* SCREEN_DEVICE */ {backdrop_frame, nullptr, device_screen_key, nullptr},
-    /* SCREEN_MONSTER_TRUCKS */ {},
-    /* SCREEN_TANKS */ {},
-    /* SCREEN_DUCK_HUNT */ {},
-    /* SCREEN_PROSPECTORS */ {},
+    /* SCREEN_MONSTER_TRUCKS */ unbuilt_game,
+    /* SCREEN_TANKS */ unbuilt_game,
+    /* SCREEN_DUCK_HUNT */ unbuilt_game,
+    /* SCREEN_PROSPECTORS */ unbuilt_game,
 };
 
 const ScreenFunctions no_screen{};

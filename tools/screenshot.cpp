@@ -2,6 +2,7 @@
 //
 //   hxm-screenshot OUT_DIR STEP...
 //   STEP is FRAME:shot:NAME | FRAME:key:SCANCODE | FRAME:click:X,Y | FRAME:quit
+//           | FRAME:screen:ID (jumps straight to a screen, as its button would)
 //
 // Every frame is exactly 16 ms of virtual time, so frame 300 is 4.8 s after start.
 // The program ends after the last step.
@@ -56,6 +57,8 @@ void push_steps(Program& p, void* ctx) {
       SDL_PushEvent(&e);
       e.type = SDL_MOUSEBUTTONUP;
       SDL_PushEvent(&e);
+    } else if (step.action == "screen") {
+      p.app.screen = atoi(step.arg.c_str());
     } else if (step.action == "quit") {
       e.type = SDL_QUIT;
       SDL_PushEvent(&e);
