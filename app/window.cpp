@@ -5,7 +5,15 @@ float display_unit(int32_t height) { return (float)(height / 40); }
 void create_window(Display& display) {
   display.width = 800;
   display.height = 600;
-  display.window = SDL_CreateWindow("HXM", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 800, 600,
+  // Asked for at the desktop's size: without a window manager (a kiosk X session) the
+  // full-screen request is not honoured and the window would stay at its asked size.
+  SDL_DisplayMode desktop;
+  int w = 800, h = 600;
+  if (SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w > 0 && desktop.h > 0) {
+    w = desktop.w;
+    h = desktop.h;
+  }
+  display.window = SDL_CreateWindow("HXM", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h,
                                     SDL_WINDOW_FULLSCREEN_DESKTOP);
   SDL_ShowCursor(SDL_ENABLE);
 
