@@ -64,6 +64,10 @@ void friendly_name(const char* tty_class_dir, const char* tty, char* out, size_t
   }
 }
 
+// USB-serial drivers, the CH340's among them, name their ttys ttyUSBn; looking at those
+// alone keeps a search pass cheap while it repeats every 50 ms.
+int usb_serial_tty(const struct dirent* entry) { return strncmp(entry->d_name, "ttyUSB", 6) == 0; }
+
 }  // namespace
 
 // Port numbers count from 1 so that 0 keeps meaning "none": ttyUSBn is port n + 1.
@@ -76,11 +80,11 @@ void port_names(int32_t port_number, char (&port_name)[PORT_NAME_SIZE],
 
 int32_t find_adapter_under(const char* tty_class_dir) {
   struct dirent** entries = nullptr;
-  int n = scandir(tty_class_dir, &entries, nullptr, alphasort);
+  int n = scandir(tty_class_dir, &entries, usb_serial_tty, alphasort);
   if (n < 0) return 0;
   int32_t found = 0;
   for (int i = 0; i < n; ++i) {
-    if (found == 0 && entries[i]->d_name[0] != '.') {
+    if (found == 0) {
       char name[NAME_MAX + 32];
       friendly_name(tty_class_dir, entries[i]->d_name, name, sizeof name);
       int32_t number = adapter_number_in_name(name);
