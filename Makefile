@@ -18,6 +18,9 @@ build: setup
 setup:
 	./scripts/setup
 
+demo: build
+	cd $(BUILD)/run && ./hxm-demo
+
 screenshots: build
 	./scripts/screenshots $(BUILD)
 

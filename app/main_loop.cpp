@@ -44,7 +44,7 @@ uint32_t pacing_delay(uint32_t last_tick, uint32_t now) {
   return left <= FRAME_MS - 1 ? left + 1 : 0;
 }
 
-int start_up(Program& p) {
+int start_up(Program& p, const SerialPortLayer& port) {
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO) != 0) return fail(2, "cannot start SDL");
   if (TTF_Init() != 0) return fail(3, "cannot start the font library");
   if ((IMG_Init(IMG_INIT_PNG) & IMG_INIT_PNG) == 0) return fail(4, "no PNG support");
@@ -64,6 +64,7 @@ int start_up(Program& p) {
   device_screen_reset(p.device_screen);
   set_music_volume(p.sounds, INTRO_MUSIC_VOLUME);
   play_music(p.sounds.app_intro, 0);
+  p.link = start_sensor_link(p.app, port);
   return 0;
 }
 
@@ -103,11 +104,13 @@ void shut_down(Program& p) {
   SDL_Quit();
   stop_record_store(p.store);
   p.store = nullptr;
+  stop_sensor_link(p.link);
+  p.link = nullptr;
 }
 
-int hxm_main(const LoopSeams& seams) {
+int hxm_main(const LoopSeams& seams, const SerialPortLayer& port) {
   Program program;
-  int code = start_up(program);
+  int code = start_up(program, port);
   if (code != 0) return code;
   while (program.app.running == 1) run_frame(program, seams);
   shut_down(program);

@@ -5,6 +5,7 @@
 #include "app/sound_bank.h"
 #include "assets/catalog.h"
 #include "assets/layout.h"
+#include "link/sensor_link.h"
 #include "screens/device_screen.h"
 #include "store/record_store.h"
 
@@ -20,6 +21,7 @@ struct Program {
   LayoutTable layout;
   RecordStore* store = nullptr;  // on the heap; its thread frees it after shutdown
   DeviceScreenState device_screen;
+  SensorLink* link = nullptr;  // on the heap: its thread may outlive the run
   float intro_clock = 0.0f;  // seconds on the intro, never reset
   bool first_frame = true;
 };
@@ -43,9 +45,10 @@ constexpr float BACKGROUND_MUSIC_AFTER = 10.0f;
 uint32_t pacing_delay(uint32_t last_tick, uint32_t now);
 
 // Start-up in order; 0 on success, else the exit code (2-7), with one line on stderr.
-int start_up(Program& program);
+// The sensor link reads through port: the platform's real layer unless a demo or test says.
+int start_up(Program& program, const SerialPortLayer& port = real_serial_port());
 // One frame: input, pacing, clear, music, the current screen, present.
 void run_frame(Program& program, const LoopSeams& seams);
 void shut_down(Program& program);
 // The whole run; returns the process exit code.
-int hxm_main(const LoopSeams& seams);
+int hxm_main(const LoopSeams& seams, const SerialPortLayer& port = real_serial_port());

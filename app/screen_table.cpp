@@ -1,5 +1,6 @@
 #include "app/screen_table.h"
 
+#include "screens/device_screen.h"
 #include "screens/menus.h"
 
 namespace {
@@ -32,6 +33,13 @@ void competition_menu_click(Program& p) { click_competition_menu(p.pointer, p.ap
 void escape_to_main_menu(Program& p, int32_t scancode) {
   if (scancode == KEY_ESCAPE) p.app.screen = SCREEN_MAIN_MENU;
 }
+
+void device_frame(Program& p) {
+  draw_backdrop(p.clock, p.textures, p.layout);
+  draw_device_screen(p.clock, p.device_screen, p.palette, p.app, p.display, p.link, p.textures,
+                     p.layout, p.fonts);
+}
+void device_click(Program& p) { click_device_screen(p.pointer, p.device_screen, p.app, p.layout); }
 
 // Escape leaves the settings screen unless one of its dialogs is open.
 void device_screen_key(Program& p, int32_t scancode) {
@@ -68,7 +76,7 @@ const ScreenFunctions table[SCREEN_COUNT] = {
     /* SCREEN_POWER_TRAINING */ unbuilt_training,
     /* SCREEN_REACTION_TRAINING */ unbuilt_training,
     /* SCREEN_HIT_COUNT_TRAINING */ unbuilt_training,
-    /* SCREEN_DEVICE */ {backdrop_frame, nullptr, device_screen_key, nullptr},
+    /* SCREEN_DEVICE */ {device_frame, nullptr, device_screen_key, device_click},
     /* SCREEN_MONSTER_TRUCKS */ unbuilt_game,
     /* SCREEN_TANKS */ unbuilt_game,
     /* SCREEN_DUCK_HUNT */ unbuilt_game,

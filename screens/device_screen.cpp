@@ -1,11 +1,200 @@
 #include "screens/device_screen.h"
 
+#include <cstdio>
+#include <cstring>
+
+#include "app/input.h"
+#include "link/sensor_link.h"
+#include "screens/draw_list.h"
+
+namespace {
+
+using T = TextureCatalog;
+using L = LayoutTable;
+
+const DrawItem frame_items[] = {
+    text(&T::titleSettings, &L::settingsTitleRect),
+    image(&T::logo, &L::logoRect),
+    image(&T::closeCross, &L::closeButtonRect),
+    image(&T::ringBack, &L::backButtonRect),
+    image(&T::ringGears, &L::settingsMarkRect),
+};
+
+const DrawItem dialog_items[] = {
+    image(&T::panel, &L::dialogPanelRect),
+    image(&T::pillButton, &L::dialogButtonRect),
+    text(&T::labelOk, &L::dialogOkRect),
+};
+const DrawItem reconnect_lines[] = {
+    text(&T::labelReconnect1, &L::reconnectLine1Rect),
+    text(&T::labelReconnect2, &L::reconnectLine2Rect),
+};
+const DrawItem strike_lines[] = {
+    text(&T::labelStrike1, &L::strikeLine1Rect),
+    text(&T::labelStrike2, &L::strikeLine2Rect),
+};
+
+// Per pad: its digit in both colours and its two run-time text slots.
+struct PadArt {
+  SDL_Texture* T::*green_digit;
+  SDL_Texture* T::*grey_digit;
+  SDL_Texture* T::*mac_value;
+  SDL_Texture* T::*charge_value;
+};
+const PadArt pad_art[4] = {
+    {&T::labelDigit1Green, &T::labelDigit1Grey, &T::macValueTexture1, &T::chargeValueTexture1},
+    {&T::labelDigit2Green, &T::labelDigit2Grey, &T::macValueTexture2, &T::chargeValueTexture2},
+    {&T::labelDigit3Green, &T::labelDigit3Grey, &T::macValueTexture3, &T::chargeValueTexture3},
+    {&T::labelDigit4Green, &T::labelDigit4Grey, &T::macValueTexture4, &T::chargeValueTexture4},
+};
+
+// The segments lit left to right: red, orange, lime, green.
+SDL_Texture* T::*const segment_colours[4] = {&T::tagRed, &T::tagOrange, &T::tagLime, &T::tagGreen};
+
+struct PadCopy {
+  int32_t connected;
+  uint8_t level;
+};
+
+// A link that never started reads as no hub at all.
+void copy_link(SensorLink* link, DeviceScreenState& s, PadCopy pads[4], int32_t& port_number) {
+  if (!link) {
+    port_number = 0;
+    for (int k = 0; k < 4; ++k) {
+      pads[k] = PadCopy{0, 0};
+      for (int i = 0; i < 12; ++i) s.mac_text[k][i] = (char)NO_MAC;
+      s.mac_text[k][12] = 0;
+    }
+    return;
+  }
+  pthread_mutex_lock(&link->mutex);
+  SensorLink& l = *link;
+  port_number = l.port_number;
+  for (int k = 0; k < 4; ++k) {
+    const PadSlot& slot = l.pads[k];
+    pads[k] = PadCopy{slot.connected, slot.level};
+    for (int i = 0; i < 12; ++i) s.mac_text[k][i] = (char)(slot.mac[i] & 0xFF);
+    s.mac_text[k][12] = 0;
+  }
+  pthread_mutex_unlock(&link->mutex);
+}
+
+// Renders a run-time text into its slot and rectangle, draws it and lets it go.
+void draw_runtime_text(const FrameClock& c, const char* s, const Palette& palette,
+                       const FontSet& fonts, SDL_Texture*& slot, SDL_Rect& rect) {
+  SDL_Surface* surface = TTF_RenderUTF8_Blended(fonts.fontMedium, s, palette.white);
+  TTF_SizeUTF8(fonts.fontMedium, s, &rect.w, &rect.h);
+  slot = surface ? SDL_CreateTextureFromSurface(c.renderer, surface) : nullptr;
+  SDL_FreeSurface(surface);
+  if (slot) SDL_RenderCopy(c.renderer, slot, nullptr, &rect);
+  if (slot) SDL_DestroyTexture(slot);
+  slot = nullptr;
+}
+
+void draw_dialog(const FrameClock& c, const Palette& palette, const TextureCatalog& t,
+                 const LayoutTable& l, const DrawItem (&lines)[2]) {
+  SDL_SetRenderDrawColor(c.renderer, palette.shade.r, palette.shade.g, palette.shade.b,
+                         palette.shade.a);
+  SDL_RenderFillRectF(c.renderer, &l.fullScreenRect);
+  draw_items(c, t, l, dialog_items);
+  draw_items(c, t, l, lines);
+}
+
+}  // namespace
+
 void device_screen_reset(DeviceScreenState& s) {
-  for (auto& pad : s.missing) pad[0] = pad[1] = 0;
+  for (auto& pad : s.missing) pad[MAC_MISSING] = pad[CHARGE_MISSING] = 0;
   s.reconnect_dialog = 0;
   s.strike_dialog = 0;
 }
 
 bool device_screen_busy(const DeviceScreenState& s) {
   return s.reconnect_dialog == 1 || s.strike_dialog == 1;
+}
+
+int32_t charge_segments(uint8_t c) {
+  if (c == 0 || c >= 128) return -1;
+  return c <= 32 ? 1 : c <= 64 ? 2 : c <= 96 ? 3 : 4;
+}
+
+void draw_device_screen(const FrameClock& c, DeviceScreenState& s, const Palette& palette,
+                        const AppState&, const Display&, SensorLink* link, TextureCatalog& t,
+                        LayoutTable& l, const FontSet& fonts) {
+  draw_items(c, t, l, frame_items);
+  for (int k = 0; k < 4; ++k) SDL_RenderCopyF(c.renderer, t.plate, nullptr, &l.padPlateRect[k]);
+  for (int k = 0; k < 4; ++k) SDL_RenderCopy(c.renderer, t.labelMacAddress, nullptr, &l.macLabelRect[k]);
+  for (int k = 0; k < 4; ++k) {
+    SDL_RenderCopy(c.renderer, t.labelCharge, nullptr, &l.chargeLabelRect[k]);
+    SDL_RenderCopy(c.renderer, t.labelBattery, nullptr, &l.batteryLabelRect[k]);
+  }
+
+  PadCopy pads[4];
+  int32_t port_number = 0;
+  copy_link(link, s, pads, port_number);
+
+  for (int k = 0; k < 4; ++k) {
+    bool known = pads[k].connected == 1;
+    int32_t lit = 0;
+    if (known) {
+      s.missing[k][MAC_MISSING] = s.mac_text[k][0] == '-';
+      lit = charge_segments(pads[k].level);
+      s.missing[k][CHARGE_MISSING] = lit < 0;
+      if (lit < 0) snprintf(s.charge_text[k], sizeof s.charge_text[k], "--");
+      else snprintf(s.charge_text[k], sizeof s.charge_text[k], "%d%%", pads[k].level);
+    } else {
+      s.missing[k][MAC_MISSING] = s.missing[k][CHARGE_MISSING] = 0;
+      snprintf(s.charge_text[k], sizeof s.charge_text[k], "--");
+    }
+    SDL_RenderCopy(c.renderer, known ? t.labelPlayerGreen : t.labelPlayerGrey, nullptr,
+                   &l.padPlayerLabelRect[k]);
+    SDL_RenderCopy(c.renderer, t.*(known ? pad_art[k].green_digit : pad_art[k].grey_digit), nullptr,
+                   &l.padDigitRect[k]);
+    for (int seg = 0; seg < 4; ++seg) {
+      SDL_Texture* tag = seg < lit ? t.*segment_colours[seg] : t.tagBlack;
+      SDL_RenderCopyF(c.renderer, tag, nullptr, &l.chargeBarRect[k][seg]);
+    }
+  }
+
+  for (int k = 0; k < 4; ++k)
+    draw_runtime_text(c, s.charge_text[k], palette, fonts, t.*pad_art[k].charge_value,
+                      l.chargeValueRect[k]);
+  for (int k = 0; k < 4; ++k)
+    draw_runtime_text(c, s.mac_text[k], palette, fonts, t.*pad_art[k].mac_value, l.macValueRect[k]);
+
+  SDL_RenderCopyF(c.renderer, port_number != 0 ? t.usbPlugGreen : t.usbPlugGrey, nullptr,
+                  &l.hubPlugRect);
+  for (int k = 0; k < 4; ++k) {
+    if (s.missing[k][MAC_MISSING] == 1)
+      SDL_RenderCopyF(c.renderer, t.warningSign, nullptr, &l.macWarningRect[k]);
+    if (s.missing[k][CHARGE_MISSING] == 1)
+      SDL_RenderCopyF(c.renderer, t.warningSign, nullptr, &l.chargeWarningRect[k]);
+  }
+  if (s.reconnect_dialog == 1) draw_dialog(c, palette, t, l, reconnect_lines);
+  if (s.strike_dialog == 1) draw_dialog(c, palette, t, l, strike_lines);
+}
+
+void click_device_screen(const PointerState& p, DeviceScreenState& s, AppState& app,
+                         const LayoutTable& l) {
+  for (int k = 0; k < 4; ++k) {
+    if (event_in_frect(p, l.macWarningRect[k])) {
+      if (s.missing[k][MAC_MISSING] == 1) s.reconnect_dialog = 1;
+      return;
+    }
+    if (event_in_frect(p, l.chargeWarningRect[k])) {
+      if (s.missing[k][CHARGE_MISSING] == 1) s.strike_dialog = 1;
+      return;
+    }
+  }
+  if (event_in_frect(p, l.dialogButtonRect)) {
+    s.reconnect_dialog = 0;
+    s.strike_dialog = 0;
+    return;
+  }
+  if (event_in_frect(p, l.closeButtonRect)) {
+    if (!device_screen_busy(s)) app.running = 0;
+    return;
+  }
+  if (event_in_frect(p, l.backButtonRect)) {
+    if (!device_screen_busy(s)) app.screen = SCREEN_MAIN_MENU;
+  }
 }

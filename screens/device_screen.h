@@ -1,13 +1,20 @@
-// Screen 9: the state of the sensor hub and its pads.
+// Screen 9: the state of the sensor hub and its pads, as the link last reported it.
 #pragma once
 
 #include <cstdint>
 
+#include "app/records.h"
+#include "assets/catalog.h"
+#include "assets/layout.h"
+
+struct SensorLink;
+
+enum : int32_t { MAC_MISSING = 0, CHARGE_MISSING = 1 };
 
 struct DeviceScreenState {
   char mac_text[4][13] = {};
   char charge_text[4][5] = {};
-  int32_t missing[4][2] = {};  // per pad: mac_missing, charge_missing
+  int32_t missing[4][2] = {};    // per pad: mac_missing, charge_missing
   int32_t reconnect_dialog = 0;  // the two busy flags: while either is 1,
   int32_t strike_dialog = 0;     // Escape, the close cross and the back button do nothing
 };
@@ -15,3 +22,12 @@ struct DeviceScreenState {
 // Cleared at start-up: the eight warning flags and the two dialog flags.
 void device_screen_reset(DeviceScreenState& state);
 bool device_screen_busy(const DeviceScreenState& state);
+
+// How many of the four charge segments a charge byte lights (0 to 4); -1 when unknown.
+int32_t charge_segments(uint8_t charge);
+
+void draw_device_screen(const FrameClock& clock, DeviceScreenState& state, const Palette& palette,
+                        const AppState& app, const Display& display, SensorLink* link,
+                        TextureCatalog& textures, LayoutTable& layout, const FontSet& fonts);
+void click_device_screen(const PointerState& pointer, DeviceScreenState& state, AppState& app,
+                         const LayoutTable& layout);

@@ -3,6 +3,10 @@
 //   hxm-screenshot OUT_DIR STEP...
 //   STEP is FRAME:shot:NAME | FRAME:key:SCANCODE | FRAME:click:X,Y | FRAME:quit
 //           | FRAME:screen:ID (jumps straight to a screen, as its button would)
+//           | FRAME:tap:RECT[,INDEX] (a left click at the centre of a layout rectangle)
+//           | FRAME:hub:connect,PAD,MAC | FRAME:hub:hit,PAD,POWER,CHARGE | FRAME:hub:disconnect,PAD
+//             (a virtual hub takes the adapter's place; pads count from 1)
+//           | FRAME:wait:MS (real time, for the link thread to read what the hub sent)
 //
 // Every frame is exactly 16 ms of virtual time, so frame 300 is 4.8 s after start.
 // The program ends after the last step.
@@ -16,6 +20,7 @@
 #include <vector>
 
 #include "app/program.h"
+#include "tools/virtual_hub.h"
 
 namespace {
 
@@ -26,6 +31,8 @@ struct Step {
 };
 
 struct Script {
+  VirtualHub hub;
+  bool uses_hub = false;
   std::string out_dir;
   std::vector<Step> steps;
   int frame = 0;
@@ -35,6 +42,46 @@ struct Script {
 
 uint32_t virtual_ticks(void* ctx) { return ((Script*)ctx)->now; }
 void virtual_delay(void* ctx, uint32_t ms) { ((Script*)ctx)->now += ms; }
+
+void push_click(Program& p, int x, int y) {
+  SDL_WarpMouseInWindow(p.display.window, x, y);
+  SDL_PumpEvents();
+  SDL_Event e{};
+  e.type = SDL_MOUSEBUTTONDOWN;
+  e.button.button = SDL_BUTTON_LEFT;
+  e.button.x = x;
+  e.button.y = y;
+  SDL_PushEvent(&e);
+  e.type = SDL_MOUSEBUTTONUP;
+  SDL_PushEvent(&e);
+}
+
+// The centre of a layout rectangle named as in the table ("closeButtonRect", "padPlateRect,2").
+bool find_rect(const Program& p, const std::string& arg, int& x, int& y) {
+  size_t comma = arg.find(',');
+  std::string name = arg.substr(0, comma);
+  int32_t index = comma == std::string::npos ? 0 : atoi(arg.c_str() + comma + 1);
+  for (int32_t f = 0; f < LAYOUT_FIELD_COUNT; ++f) {
+    SDL_FRect r;
+    if (name != layout_fields[f].name || !layout_rect(p.layout, (LayoutFieldId)f, index, r)) continue;
+    x = (int)(r.x + r.w / 2);
+    y = (int)(r.y + r.h / 2);
+    return true;
+  }
+  return false;
+}
+
+void hub_command(Script& s, const std::string& arg) {
+  // Messages sent before the link opens the terminal would merge into one read.
+  for (int i = 0; i < 200 && hub_opens(s.hub) == 0; ++i) SDL_Delay(10);
+  int pad = 0, a = 0, b = 0;
+  char mac[13] = {};
+  if (sscanf(arg.c_str(), "connect,%d,%12s", &pad, mac) == 2) hub_connect(s.hub, pad - 1, mac);
+  else if (sscanf(arg.c_str(), "hit,%d,%d,%d", &pad, &a, &b) == 3)
+    hub_hit(s.hub, pad - 1, (uint8_t)a, (uint8_t)b);
+  else if (sscanf(arg.c_str(), "disconnect,%d", &pad) == 1) hub_disconnect(s.hub, pad - 1);
+  else fprintf(stderr, "hxm-screenshot: bad hub step %s\n", arg.c_str());
+}
 
 void push_steps(Program& p, void* ctx) {
   Script* s = (Script*)ctx;
@@ -48,15 +95,15 @@ void push_steps(Program& p, void* ctx) {
     } else if (step.action == "click") {
       int x = 0, y = 0;
       sscanf(step.arg.c_str(), "%d,%d", &x, &y);
-      SDL_WarpMouseInWindow(p.display.window, x, y);
-      SDL_PumpEvents();
-      e.type = SDL_MOUSEBUTTONDOWN;
-      e.button.button = SDL_BUTTON_LEFT;
-      e.button.x = x;
-      e.button.y = y;
-      SDL_PushEvent(&e);
-      e.type = SDL_MOUSEBUTTONUP;
-      SDL_PushEvent(&e);
+      push_click(p, x, y);
+    } else if (step.action == "tap") {
+      int x = 0, y = 0;
+      if (find_rect(p, step.arg, x, y)) push_click(p, x, y);
+      else fprintf(stderr, "hxm-screenshot: no rectangle %s\n", step.arg.c_str());
+    } else if (step.action == "hub") {
+      hub_command(*s, step.arg);
+    } else if (step.action == "wait") {
+      SDL_Delay((uint32_t)atoi(step.arg.c_str()));
     } else if (step.action == "screen") {
       p.app.screen = atoi(step.arg.c_str());
     } else if (step.action == "quit") {
@@ -112,6 +159,11 @@ int main(int argc, char** argv) {
     step.action = a.substr(c1 + 1, c2 == std::string::npos ? std::string::npos : c2 - c1 - 1);
     if (c2 != std::string::npos) step.arg = a.substr(c2 + 1);
     script.steps.push_back(step);
+    if (step.action == "hub") script.uses_hub = true;
+  }
+  if (script.uses_hub && !hub_plug(script.hub)) {
+    fprintf(stderr, "hxm-screenshot: cannot open a pseudo-terminal for the hub\n");
+    return 1;
   }
   // Read-back from Mesa's GL drawable under Xvfb stays at the window's first size; the
   // software renderer draws the same picture and reads back whole.
@@ -122,6 +174,6 @@ int main(int argc, char** argv) {
   seams.before_frame = push_steps;
   seams.before_present = save_shots;
   seams.ctx = &script;
-  int code = hxm_main(seams);
+  int code = script.uses_hub ? hxm_main(seams, virtual_hub_port(script.hub)) : hxm_main(seams);
   return code != 0 ? code : (script.failures ? 1 : 0);
 }

@@ -1,0 +1,198 @@
+#include "link/sensor_link.h"
+
+#include <cstring>
+
+namespace {
+
+// The hub's three messages, by byte offset from the first byte of a read.
+constexpr uint8_t CONTROL = 0xFF;  // byte 0 of connect and disconnect
+constexpr int32_t KIND_AT = 7;
+constexpr uint8_t CONNECT = 'c';
+constexpr uint8_t DISCONNECT = 'd';
+constexpr int32_t CONNECT_PAD_AT = 17;  // pad index as an ASCII digit
+constexpr int32_t MAC_AT = 19;
+constexpr int32_t CONNECT_LENGTH = MAC_AT + MAC_LENGTH;
+constexpr int32_t DISCONNECT_PAD_AT = 18;
+constexpr int32_t DISCONNECT_LENGTH = DISCONNECT_PAD_AT + 1;
+constexpr int32_t HIT_LENGTH = 6;  // pad index as a number, hit bytes 1-4, charge
+constexpr int32_t LEVEL_AT = 5;
+
+// Holds the mutex for one scope.
+struct Hold {
+  pthread_mutex_t& mutex;
+  explicit Hold(pthread_mutex_t& m) : mutex(m) { pthread_mutex_lock(&mutex); }
+  ~Hold() { pthread_mutex_unlock(&mutex); }
+};
+
+PadSlot* slot_at(SensorLink& link, int32_t pad) {
+  return pad >= 0 && pad < PAD_COUNT ? &link.pads[pad] : nullptr;
+}
+
+void empty_slot(PadSlot& slot) {
+  uint8_t index = slot.index;
+  slot = PadSlot{};
+  slot.index = index;
+}
+
+bool still_running(SensorLink& link) {
+  Hold hold(link.mutex);
+  return link.app && link.app->link_running != 0;
+}
+
+// Discovery passes, each followed by the pause, until the adapter turns up (its port number)
+// or the link is stopped (0).
+int32_t discover(SensorLink& link) {
+  const SerialPortLayer& io = link.port;
+  while (still_running(link)) {
+    int32_t found = io.find_adapter(io.ctx);
+    if (found > 0) {
+      Hold hold(link.mutex);
+      link.port_number = found;
+    }
+    io.pause(io.ctx, DISCOVERY_PAUSE_MS);
+    if (found > 0) return found;
+  }
+  return 0;
+}
+
+// A port that could not be opened or set up: back to discovery, the slots keep what they had.
+void give_up_port(SensorLink& link, PortHandle port) {
+  if (port != NO_PORT) link.port.close_port(link.port.ctx, port);
+  Hold hold(link.mutex);
+  link.port_number = 0;
+}
+
+// The adapter is gone: every pad disappears with it.
+void lose_link(SensorLink& link, PortHandle port) {
+  {
+    Hold hold(link.mutex);
+    link.port_number = 0;
+    for (PadSlot& slot : link.pads) empty_slot(slot);
+  }
+  link.port.close_port(link.port.ctx, port);
+}
+
+// A quiet line drops every hit nobody took.
+void clear_hits(SensorLink& link) {
+  Hold hold(link.mutex);
+  for (PadSlot& slot : link.pads) memset(slot.hit, 0, sizeof slot.hit);
+}
+
+void read_until_lost(SensorLink& link, PortHandle port) {
+  const SerialPortLayer& io = link.port;
+  for (;;) {
+    if (!still_running(link)) {
+      io.close_port(io.ctx, port);
+      return;
+    }
+    int32_t got = io.probe(io.ctx, port) ? io.read_message(io.ctx, port, link.rx, READ_MAX) : -1;
+    if (got < 0) {
+      lose_link(link, port);
+      return;
+    }
+    if (got == 0)
+      clear_hits(link);
+    else
+      decode_read(link, link.rx, got);
+  }
+}
+
+void* link_thread(void* arg) {
+  SensorLink* link = (SensorLink*)arg;
+  sensor_link_run(*link);
+  // Main let go of the record when it cleared link_running; this thread is its last user.
+  pthread_mutex_destroy(&link->mutex);
+  delete link;
+  return nullptr;
+}
+
+}  // namespace
+
+void decode_read(SensorLink& link, const uint8_t* bytes, int32_t count) {
+  bool control = count > KIND_AT && bytes[0] == CONTROL;
+  if (control && bytes[KIND_AT] == CONNECT) {
+    PadSlot* slot = count >= CONNECT_LENGTH ? slot_at(link, bytes[CONNECT_PAD_AT] - '0') : nullptr;
+    if (!slot) return;
+    Hold hold(link.mutex);
+    slot->connected = 1;
+    for (int32_t j = 0; j < MAC_LENGTH; ++j) slot->mac[j] = bytes[MAC_AT + j];
+    memset(slot->hit, 0, sizeof slot->hit);
+    slot->level = 0;
+    return;
+  }
+  if (control && bytes[KIND_AT] == DISCONNECT) {
+    PadSlot* slot =
+        count >= DISCONNECT_LENGTH ? slot_at(link, bytes[DISCONNECT_PAD_AT] - '0') : nullptr;
+    if (!slot) return;
+    Hold hold(link.mutex);
+    empty_slot(*slot);
+    return;
+  }
+  PadSlot* slot = count >= HIT_LENGTH ? slot_at(link, bytes[0]) : nullptr;
+  if (!slot) return;
+  Hold hold(link.mutex);
+  slot->connected = 1;
+  memcpy(slot->hit, bytes + 1, sizeof slot->hit);
+  slot->level = bytes[LEVEL_AT];
+}
+
+int sensor_link_run(SensorLink& link) {
+  {
+    Hold hold(link.mutex);
+    link.port_number = 0;
+    for (int32_t i = 0; i < PAD_COUNT; ++i) {
+      link.pads[i] = PadSlot{};
+      link.pads[i].index = (uint8_t)i;
+    }
+  }
+  const SerialPortLayer& io = link.port;
+  while (still_running(link)) {
+    int32_t number = discover(link);
+    if (number == 0) continue;  // stopped while searching
+    char name[PORT_NAME_SIZE];
+    char path[DEVICE_PATH_SIZE];
+    port_names(number, name, path);
+    {
+      Hold hold(link.mutex);
+      memcpy(link.port_name, name, sizeof name);
+      memcpy(link.device_path, path, sizeof path);
+    }
+    // Opened without the mutex: an open can block, and the screens take it every frame.
+    PortHandle port = io.open_port(io.ctx, path);
+    if (port == NO_PORT || !io.configure(io.ctx, port)) {
+      give_up_port(link, port);
+      continue;
+    }
+    read_until_lost(link, port);
+  }
+  return 0;
+}
+
+int32_t adapter_number_in_name(const char* friendly_name) {
+  const char* marker = strstr(friendly_name, "USB-SERIAL CH340");
+  const char* open = marker ? strchr(marker, '(') : nullptr;
+  if (!open) return -1;
+  const char* p = open + 1;
+  while (*p && *p != ')' && (*p < '0' || *p > '9')) ++p;
+  if (*p < '0' || *p > '9') return -1;
+  int32_t number = 0;
+  for (; *p >= '0' && *p <= '9' && number < 100000; ++p) number = number * 10 + (*p - '0');
+  return number;
+}
+
+SensorLink* start_sensor_link(AppState& app, const SerialPortLayer& port) {
+  SensorLink* link = new SensorLink;
+  link->app = &app;
+  link->port = port;
+  pthread_t thread;
+  // Without a thread the record stays, never freed, and the screens see four empty slots.
+  if (pthread_create(&thread, nullptr, link_thread, link) == 0) pthread_detach(thread);
+  return link;
+}
+
+void stop_sensor_link(SensorLink* link) {
+  if (!link) return;
+  Hold hold(link->mutex);
+  if (link->app) link->app->link_running = 0;
+  link->app = nullptr;
+}

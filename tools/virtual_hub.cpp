@@ -1,0 +1,149 @@
+#include "tools/virtual_hub.h"
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstring>
+
+namespace {
+
+// Where the hub puts each field of its messages.
+constexpr uint8_t CONTROL = 0xFF;
+constexpr int32_t KIND_AT = 7;
+constexpr int32_t CONNECT_PAD_AT = 17;
+constexpr int32_t MAC_AT = 19;
+constexpr int32_t DISCONNECT_PAD_AT = 18;
+
+int32_t hub_find(void* ctx) { return hub_plugged(*(VirtualHub*)ctx) ? 1 : 0; }
+
+PortHandle hub_open(void* ctx, const char*) {
+  VirtualHub& hub = *(VirtualHub*)ctx;
+  char path[sizeof hub.path];
+  pthread_mutex_lock(&hub.mutex);
+  memcpy(path, hub.path, sizeof path);
+  pthread_mutex_unlock(&hub.mutex);
+  PortHandle port = path[0] ? posix_open_port(nullptr, path) : NO_PORT;
+  if (port != NO_PORT) {
+    pthread_mutex_lock(&hub.mutex);
+    hub.opens++;
+    pthread_mutex_unlock(&hub.mutex);
+  }
+  return port;
+}
+
+}  // namespace
+
+uint64_t monotonic_ms() {
+  struct timespec t;
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return (uint64_t)t.tv_sec * 1000u + (uint64_t)t.tv_nsec / 1000000u;
+}
+
+bool hub_plug(VirtualHub& hub) {
+  int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (master < 0) return false;
+  char path[sizeof hub.path];
+  struct termios t;
+  bool ok = grantpt(master) == 0 && unlockpt(master) == 0 &&
+            ptsname_r(master, path, sizeof path) == 0 && tcgetattr(master, &t) == 0;
+  if (ok) {
+    cfmakeraw(&t);  // no echo or line editing before the link sets the line up itself
+    ok = tcsetattr(master, TCSANOW, &t) == 0 &&
+         fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK) == 0;
+  }
+  if (!ok) {
+    close(master);
+    return false;
+  }
+  hub_unplug(hub);
+  pthread_mutex_lock(&hub.mutex);
+  hub.master = master;
+  memcpy(hub.path, path, sizeof path);
+  pthread_mutex_unlock(&hub.mutex);
+  return true;
+}
+
+void hub_unplug(VirtualHub& hub) {
+  pthread_mutex_lock(&hub.mutex);
+  if (hub.master >= 0) close(hub.master);
+  hub.master = -1;
+  hub.path[0] = 0;
+  pthread_mutex_unlock(&hub.mutex);
+}
+
+bool hub_plugged(VirtualHub& hub) {
+  pthread_mutex_lock(&hub.mutex);
+  bool plugged = hub.master >= 0;
+  pthread_mutex_unlock(&hub.mutex);
+  return plugged;
+}
+
+int32_t hub_opens(VirtualHub& hub) {
+  pthread_mutex_lock(&hub.mutex);
+  int32_t opens = hub.opens;
+  pthread_mutex_unlock(&hub.mutex);
+  return opens;
+}
+
+bool hub_send(VirtualHub& hub, const uint8_t* bytes, int32_t count) {
+  pthread_mutex_lock(&hub.mutex);
+  uint64_t due = hub.last_sent_ms + hub.gap_ms;
+  pthread_mutex_unlock(&hub.mutex);
+  uint64_t now = monotonic_ms();
+  if (now < due) posix_pause(nullptr, (uint32_t)(due - now));
+
+  pthread_mutex_lock(&hub.mutex);
+  bool sent = hub.master >= 0 && write(hub.master, bytes, (size_t)count) == count;
+  hub.last_sent_ms = monotonic_ms();
+  pthread_mutex_unlock(&hub.mutex);
+  return sent;
+}
+
+void connect_message(int32_t pad, const char* mac, uint8_t (&out)[CONNECT_MESSAGE_LENGTH]) {
+  memset(out, 0, sizeof out);
+  out[0] = CONTROL;
+  out[KIND_AT] = 'c';
+  out[CONNECT_PAD_AT] = (uint8_t)('0' + pad);
+  memcpy(out + MAC_AT, mac, CONNECT_MESSAGE_LENGTH - MAC_AT);
+}
+
+void disconnect_message(int32_t pad, uint8_t (&out)[DISCONNECT_MESSAGE_LENGTH]) {
+  memset(out, 0, sizeof out);
+  out[0] = CONTROL;
+  out[KIND_AT] = 'd';
+  out[DISCONNECT_PAD_AT] = (uint8_t)('0' + pad);
+}
+
+void hit_message(int32_t pad, uint8_t power, uint8_t charge, uint8_t (&out)[HIT_MESSAGE_LENGTH]) {
+  uint8_t m[HIT_MESSAGE_LENGTH] = {(uint8_t)pad, 0, 0, 0, power, charge};
+  memcpy(out, m, sizeof m);
+}
+
+bool hub_connect(VirtualHub& hub, int32_t pad, const char* mac) {
+  uint8_t m[CONNECT_MESSAGE_LENGTH];
+  connect_message(pad, mac, m);
+  return hub_send(hub, m, CONNECT_MESSAGE_LENGTH);
+}
+
+bool hub_disconnect(VirtualHub& hub, int32_t pad) {
+  uint8_t m[DISCONNECT_MESSAGE_LENGTH];
+  disconnect_message(pad, m);
+  return hub_send(hub, m, DISCONNECT_MESSAGE_LENGTH);
+}
+
+bool hub_hit(VirtualHub& hub, int32_t pad, uint8_t power, uint8_t charge) {
+  uint8_t m[HIT_MESSAGE_LENGTH];
+  hit_message(pad, power, charge, m);
+  return hub_send(hub, m, HIT_MESSAGE_LENGTH);
+}
+
+SerialPortLayer virtual_hub_port(VirtualHub& hub) {
+  SerialPortLayer io = real_serial_port();
+  io.find_adapter = hub_find;
+  io.open_port = hub_open;
+  io.ctx = &hub;
+  return io;
+}
