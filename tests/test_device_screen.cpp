@@ -1,0 +1,261 @@
+// The settings screen: what it shows of the hub and its pads, and its two dialogs.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <string>
+
+#include "app/input.h"
+#include "assets/loader.h"
+#include "link/sensor_link.h"
+#include "screens/device_screen.h"
+#include "tests/support.h"
+#include "tools/virtual_hub.h"
+
+namespace {
+
+class DeviceScreen : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(start_sdl_dummy());
+    ASSERT_EQ(TTF_Init(), 0);
+    ASSERT_EQ(chdir(scratch.path.c_str()), 0);
+    screen = make_offscreen_renderer(1920, 1080);
+    clock.renderer = screen.renderer;
+    display.width = 1920;
+    display.height = 1080;
+    display.unit = 27.0f;
+    ASSERT_EQ(load_assets(clock, display, textures, layout, palette, fonts), 0) << SDL_GetError();
+    device_screen_reset(state);
+  }
+  void TearDown() override {
+    release_assets(textures, fonts);
+    free_offscreen_renderer(screen);
+    TTF_Quit();
+    SDL_Quit();
+  }
+
+  void set_pad(int k, int32_t connected, uint8_t level, const char* mac = "A1B2C3D4E5F6") {
+    link.pads[k].connected = connected;
+    link.pads[k].level = level;
+    for (int i = 0; i < 12; ++i) link.pads[k].mac[i] = mac[i];
+  }
+  void draw() {
+    SDL_SetRenderDrawColor(clock.renderer, 0, 0, 0, 255);
+    SDL_RenderClear(clock.renderer);
+    draw_backdrop(clock, textures, layout);
+    draw_device_screen(clock, state, palette, app, display, &link, textures, layout, fonts);
+  }
+  SDL_Color at_centre(const SDL_FRect& r) {
+    return offscreen_pixel(screen, (int)(r.x + r.w / 2), (int)(r.y + r.h / 2));
+  }
+  // The colour a texture shows at its centre, drawn alone over black.
+  SDL_Color reference(SDL_Texture* t, const SDL_FRect& r) {
+    SDL_SetRenderDrawColor(clock.renderer, 0, 0, 0, 255);
+    SDL_RenderClear(clock.renderer);
+    SDL_RenderCopyF(clock.renderer, t, nullptr, &r);
+    return at_centre(r);
+  }
+  // How many of a rectangle's pixels differ between two frames.
+  int differing(SDL_Surface* before, const SDL_FRect& r) {
+    int n = 0;
+    for (int y = (int)r.y; y < (int)(r.y + r.h); ++y)
+      for (int x = (int)r.x; x < (int)(r.x + r.w); ++x) {
+        Uint32 a = ((Uint32*)before->pixels)[y * before->pitch / 4 + x];
+        Uint32 b = ((Uint32*)screen.surface->pixels)[y * screen.surface->pitch / 4 + x];
+        n += a != b;
+      }
+    return n;
+  }
+  void click(const SDL_FRect& r) {
+    pointer.event_x = (int)(r.x + r.w / 2);
+    pointer.event_y = (int)(r.y + r.h / 2);
+    click_device_screen(pointer, state, app, layout);
+  }
+
+  ScratchRunDir scratch;
+  OffscreenRenderer screen;
+  FrameClock clock;
+  Display display;
+  TextureCatalog textures;
+  LayoutTable layout;
+  Palette palette;
+  FontSet fonts;
+  SensorLink link;
+  DeviceScreenState state;
+  AppState app;
+  PointerState pointer;
+};
+
+bool same(SDL_Color a, SDL_Color b) {
+  return abs(a.r - b.r) <= 6 && abs(a.g - b.g) <= 6 && abs(a.b - b.b) <= 6;
+}
+
+TEST_F(DeviceScreen, ChargeLightsItsSegmentsAndShowsItsValue) {
+  SDL_Texture* tags[5] = {textures.tagRed, textures.tagOrange, textures.tagLime, textures.tagGreen,
+                          textures.tagBlack};
+  SDL_Color colours[5];
+  for (int i = 0; i < 5; ++i) colours[i] = reference(tags[i], layout.chargeBarRect[0][0]);
+  const struct {
+    uint8_t level;
+    int lit;  // segments in colour; -1: unknown
+    const char* text;
+  } cases[] = {{32, 1, "32%"}, {33, 2, "33%"}, {1, 1, "1%"}, {64, 2, "64%"}, {65, 3, "65%"},
+               {96, 3, "96%"}, {97, 4, "97%"}, {127, 4, "127%"}, {0, -1, "--"}, {128, -1, "--"},
+               {255, -1, "--"}};
+  link.port_number = 3;
+  for (const auto& c : cases) {
+    set_pad(1, 1, c.level);
+    draw();
+    SCOPED_TRACE(c.text);
+    EXPECT_STREQ(state.charge_text[1], c.text);
+    EXPECT_EQ(state.missing[1][CHARGE_MISSING], c.lit < 0 ? 1 : 0);
+    EXPECT_EQ(charge_segments(c.level), c.lit);
+    for (int seg = 0; seg < 4; ++seg) {
+      SDL_Color want = colours[seg < c.lit ? seg : 4];
+      SDL_Color got = at_centre(layout.chargeBarRect[1][seg]);
+      EXPECT_TRUE(same(got, want)) << "segment " << seg << ": " << (int)got.r << "," << (int)got.g
+                                   << "," << (int)got.b;
+    }
+  }
+}
+
+TEST_F(DeviceScreen, WarningSignsAppearForAnUnknownMacOrCharge) {
+  link.port_number = 1;
+  set_pad(0, 1, 50);
+  draw();
+  SDL_Surface* calm = SDL_DuplicateSurface(screen.surface);
+  EXPECT_EQ(state.missing[0][MAC_MISSING], 0);
+  EXPECT_EQ(state.missing[0][CHARGE_MISSING], 0);
+
+  set_pad(0, 1, 50, "------------");
+  draw();
+  EXPECT_STREQ(state.mac_text[0], "------------");
+  EXPECT_EQ(state.missing[0][MAC_MISSING], 1);
+  EXPECT_GT(differing(calm, layout.macWarningRect[0]), 100) << "the MAC warning sign is drawn";
+  EXPECT_EQ(differing(calm, layout.chargeWarningRect[0]), 0);
+
+  set_pad(0, 1, 0);
+  draw();
+  EXPECT_EQ(state.missing[0][CHARGE_MISSING], 1);
+  EXPECT_GT(differing(calm, layout.chargeWarningRect[0]), 100) << "the charge warning sign";
+  EXPECT_EQ(differing(calm, layout.macWarningRect[0]), 0);
+  SDL_FreeSurface(calm);
+}
+
+TEST_F(DeviceScreen, WithoutAHubEverythingIsGreyAndUnknown) {
+  SDL_Color grey_plug = reference(textures.usbPlugGrey, layout.hubPlugRect);
+  SDL_Color green_plug = reference(textures.usbPlugGreen, layout.hubPlugRect);
+  ASSERT_FALSE(same(grey_plug, green_plug));
+  SDL_Color black = reference(textures.tagBlack, layout.chargeBarRect[0][0]);
+  draw();
+  EXPECT_TRUE(same(at_centre(layout.hubPlugRect), grey_plug));
+  for (int k = 0; k < 4; ++k) {
+    EXPECT_STREQ(state.charge_text[k], "--");
+    EXPECT_STREQ(state.mac_text[k], "------------");
+    EXPECT_EQ(state.missing[k][MAC_MISSING] + state.missing[k][CHARGE_MISSING], 0);
+    for (int seg = 0; seg < 4; ++seg) EXPECT_TRUE(same(at_centre(layout.chargeBarRect[k][seg]), black));
+  }
+  // A pad that was known and is gone again: its flags drop, its label turns grey.
+  set_pad(2, 1, 0, "------------");
+  draw();
+  EXPECT_EQ(state.missing[2][MAC_MISSING], 1);
+  set_pad(2, 0, 0, "------------");
+  draw();
+  EXPECT_EQ(state.missing[2][MAC_MISSING], 0);
+  EXPECT_EQ(state.missing[2][CHARGE_MISSING], 0);
+
+  link.port_number = 2;
+  draw();
+  EXPECT_TRUE(same(at_centre(layout.hubPlugRect), green_plug));
+}
+
+TEST_F(DeviceScreen, WarningSignsOpenTheDialogsAndBlockLeaving) {
+  link.port_number = 1;
+  set_pad(3, 1, 40, "------------");
+  set_pad(1, 1, 0);
+  draw();
+
+  // A warning place whose sign is not shown does nothing.
+  click(layout.chargeWarningRect[3]);
+  click(layout.macWarningRect[1]);
+  EXPECT_EQ(state.reconnect_dialog + state.strike_dialog, 0);
+
+  click(layout.macWarningRect[3]);
+  EXPECT_EQ(state.reconnect_dialog, 1);
+  SDL_Surface* before = SDL_DuplicateSurface(screen.surface);
+  SDL_Color plate_before = at_centre(layout.padPlateRect[0]);
+  draw();
+  SDL_Color plate_after = at_centre(layout.padPlateRect[0]);
+  EXPECT_LT(plate_after.r + plate_after.g + plate_after.b, plate_before.r + plate_before.g + plate_before.b)
+      << "the screen behind the dialog is dimmed";
+  EXPECT_GT(differing(before, layout.dialogPanelRect), 1000) << "the panel is drawn";
+  SDL_FreeSurface(before);
+
+  // Busy: the close cross and the back button do nothing.
+  click(layout.closeButtonRect);
+  click(layout.backButtonRect);
+  EXPECT_EQ(app.running, 1);
+  EXPECT_EQ(app.screen, SCREEN_INTRO);
+  EXPECT_TRUE(device_screen_busy(state));
+
+  // The other sign still answers while a dialog is open; "OK" closes both.
+  click(layout.chargeWarningRect[1]);
+  EXPECT_EQ(state.strike_dialog, 1);
+  click(layout.dialogButtonRect);
+  EXPECT_EQ(state.reconnect_dialog + state.strike_dialog, 0);
+
+  click(layout.backButtonRect);
+  EXPECT_EQ(app.screen, SCREEN_MAIN_MENU);
+  click(layout.closeButtonRect);
+  EXPECT_EQ(app.running, 0);
+}
+
+TEST_F(DeviceScreen, RunTimeTextsAreLeftEmptyAfterTheFrame) {
+  set_pad(0, 1, 77);
+  draw();
+  for (int k = 0; k < 4; ++k) {
+    EXPECT_GT(layout.chargeValueRect[k].w, 0);
+    EXPECT_GT(layout.macValueRect[k].w, layout.chargeValueRect[k].w);
+  }
+  EXPECT_EQ(textures.macValueTexture1, nullptr);
+  EXPECT_EQ(textures.chargeValueTexture4, nullptr);
+}
+
+// Once end to end: the hub's messages through the real POSIX layer to the drawn screen.
+TEST(DeviceScreenWithHub, ShowsWhatTheHubAnnounced) {
+  ScratchRunDir scratch;
+  ASSERT_EQ(chdir(scratch.path.c_str()), 0);
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  VirtualHub* hub = new VirtualHub;  // the link thread may reach it until the process ends
+  ASSERT_TRUE(hub_plug(*hub));
+  Program p;
+  ASSERT_EQ(start_up(p, virtual_hub_port(*hub)), 0);
+  for (int i = 0; i < 300 && hub_opens(*hub) == 0; ++i) SDL_Delay(10);
+  ASSERT_GT(hub_opens(*hub), 0);
+  hub_connect(*hub, 0, "A1B2C3D4E5F6");
+  hub_hit(*hub, 0, 0, 32);
+  hub_connect(*hub, 1, "0C1D2E3F4A5B");
+  hub_hit(*hub, 1, 0, 97);
+  hub_hit(*hub, 3, 0, 0);
+  SDL_Delay(250);
+  p.app.screen = SCREEN_DEVICE;
+  LoopSeams seams = real_loop_seams();
+  run_frame(p, seams);
+  EXPECT_STREQ(p.device_screen.mac_text[0], "A1B2C3D4E5F6");
+  EXPECT_STREQ(p.device_screen.charge_text[0], "32%");
+  EXPECT_STREQ(p.device_screen.charge_text[1], "97%");
+  EXPECT_STREQ(p.device_screen.charge_text[2], "--");
+  EXPECT_EQ(p.device_screen.missing[3][MAC_MISSING], 1);
+  EXPECT_EQ(p.device_screen.missing[3][CHARGE_MISSING], 1);
+
+  hub_unplug(*hub);
+  SDL_Delay(3000);  // the link notices at its next read
+  run_frame(p, seams);
+  for (int k = 0; k < 4; ++k) EXPECT_STREQ(p.device_screen.charge_text[k], "--");
+  EXPECT_EQ(p.device_screen.missing[3][MAC_MISSING], 0);
+  shut_down(p);
+}
+
+}  // namespace
