@@ -99,7 +99,7 @@ int32_t script_read(void* ctx, PortHandle, uint8_t* bytes, int32_t max) {
   bool fail = !s.fail_read.empty() && s.fail_read.front();
   if (!s.fail_read.empty()) s.fail_read.pop_front();
   if (fail) return -1;
-  memcpy(bytes, m.data(), m.size());
+  if (!m.empty()) memcpy(bytes, m.data(), m.size());
   return (int32_t)m.size();
 }
 
