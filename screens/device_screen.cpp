@@ -79,16 +79,19 @@ void copy_link(SensorLink* link, DeviceScreenState& s, PadCopy pads[4], int32_t&
   pthread_mutex_unlock(&link->mutex);
 }
 
-// Renders a run-time text into its slot and rectangle, draws it and lets it go.
-void draw_runtime_text(const FrameClock& c, const char* s, const Palette& palette,
+// Draws a run-time text from its slot, rendering it again only when the text changed.
+template <size_t N>
+void draw_runtime_text(const FrameClock& c, const char* s, char (&shown)[N], const Palette& palette,
                        const FontSet& fonts, SDL_Texture*& slot, SDL_Rect& rect) {
-  SDL_Surface* surface = TTF_RenderUTF8_Blended(fonts.fontMedium, s, palette.white);
-  TTF_SizeUTF8(fonts.fontMedium, s, &rect.w, &rect.h);
-  slot = surface ? SDL_CreateTextureFromSurface(c.renderer, surface) : nullptr;
-  SDL_FreeSurface(surface);
+  if (!slot || strcmp(shown, s) != 0) {
+    if (slot) SDL_DestroyTexture(slot);
+    SDL_Surface* surface = TTF_RenderUTF8_Blended(fonts.fontMedium, s, palette.white);
+    slot = surface ? SDL_CreateTextureFromSurface(c.renderer, surface) : nullptr;
+    SDL_FreeSurface(surface);
+    TTF_SizeUTF8(fonts.fontMedium, s, &rect.w, &rect.h);
+    snprintf(shown, N, "%s", s);
+  }
   if (slot) SDL_RenderCopy(c.renderer, slot, nullptr, &rect);
-  if (slot) SDL_DestroyTexture(slot);
-  slot = nullptr;
 }
 
 void draw_dialog(const FrameClock& c, const Palette& palette, const TextureCatalog& t,
@@ -156,10 +159,11 @@ void draw_device_screen(const FrameClock& c, DeviceScreenState& s, const Palette
   }
 
   for (int k = 0; k < 4; ++k)
-    draw_runtime_text(c, s.charge_text[k], palette, fonts, t.*pad_art[k].charge_value,
-                      l.chargeValueRect[k]);
+    draw_runtime_text(c, s.charge_text[k], s.shown_charge[k], palette, fonts,
+                      t.*pad_art[k].charge_value, l.chargeValueRect[k]);
   for (int k = 0; k < 4; ++k)
-    draw_runtime_text(c, s.mac_text[k], palette, fonts, t.*pad_art[k].mac_value, l.macValueRect[k]);
+    draw_runtime_text(c, s.mac_text[k], s.shown_mac[k], palette, fonts, t.*pad_art[k].mac_value,
+                      l.macValueRect[k]);
 
   SDL_RenderCopyF(c.renderer, port_number != 0 ? t.usbPlugGreen : t.usbPlugGrey, nullptr,
                   &l.hubPlugRect);

@@ -17,6 +17,9 @@ struct DeviceScreenState {
   int32_t missing[4][2] = {};    // per pad: mac_missing, charge_missing
   int32_t reconnect_dialog = 0;  // the two busy flags: while either is 1,
   int32_t strike_dialog = 0;     // Escape, the close cross and the back button do nothing
+  // What the run-time text textures show now: they are made again only when this changes.
+  char shown_mac[4][13] = {};
+  char shown_charge[4][5] = {};
 };
 
 // Cleared at start-up: the eight warning flags and the two dialog flags.

@@ -211,15 +211,29 @@ TEST_F(DeviceScreen, WarningSignsOpenTheDialogsAndBlockLeaving) {
   EXPECT_EQ(app.running, 0);
 }
 
-TEST_F(DeviceScreen, RunTimeTextsAreLeftEmptyAfterTheFrame) {
+TEST_F(DeviceScreen, RunTimeTextsAreMadeAgainOnlyWhenTheyChange) {
   set_pad(0, 1, 77);
   draw();
   for (int k = 0; k < 4; ++k) {
     EXPECT_GT(layout.chargeValueRect[k].w, 0);
     EXPECT_GT(layout.macValueRect[k].w, layout.chargeValueRect[k].w);
   }
-  EXPECT_EQ(textures.macValueTexture1, nullptr);
-  EXPECT_EQ(textures.chargeValueTexture4, nullptr);
+  SDL_Texture* charge = textures.chargeValueTexture1;
+  ASSERT_NE(charge, nullptr);
+  int narrow = layout.chargeValueRect[0].w;
+  draw();
+  EXPECT_EQ(textures.chargeValueTexture1, charge) << "unchanged text, same texture";
+  set_pad(0, 1, 100);
+  draw();
+  EXPECT_STREQ(state.shown_charge[0], "100%");
+  EXPECT_GT(layout.chargeValueRect[0].w, narrow) << "the new text is measured";
+  SDL_Surface* cached = SDL_DuplicateSurface(screen.surface);
+  // The cache shows what rendering afresh would.
+  memset(state.shown_charge, 0, sizeof state.shown_charge);
+  memset(state.shown_mac, 0, sizeof state.shown_mac);
+  draw();
+  EXPECT_EQ(differing(cached, layout.fullScreenRect), 0);
+  SDL_FreeSurface(cached);
 }
 
 // Once end to end: the hub's messages through the real POSIX layer to the drawn screen.
