@@ -186,7 +186,12 @@ SensorLink* start_sensor_link(AppState& app, const SerialPortLayer& port) {
   link->port = port;
   pthread_t thread;
   // Without a thread the record stays, never freed, and the screens see four empty slots.
-  if (pthread_create(&thread, nullptr, link_thread, link) == 0) pthread_detach(thread);
+  if (pthread_create(&thread, nullptr, link_thread, link) == 0) {
+#ifdef __linux__
+    pthread_setname_np(thread, "hxm-link");  // tells the threads apart in top and gdb
+#endif
+    pthread_detach(thread);
+  }
   return link;
 }
 

@@ -53,7 +53,12 @@ RecordStore* start_record_store(AppState* app, const char* directory) {
   if (!store) return nullptr;
   pthread_t thread;
   // Without a thread the store still takes requests; they simply stay queued.
-  if (pthread_create(&thread, nullptr, record_store_thread, store) == 0) pthread_detach(thread);
+  if (pthread_create(&thread, nullptr, record_store_thread, store) == 0) {
+#ifdef __linux__
+    pthread_setname_np(thread, "hxm-store");  // tells the threads apart in top and gdb
+#endif
+    pthread_detach(thread);
+  }
   return store;
 }
 
