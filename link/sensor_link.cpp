@@ -1,3 +1,4 @@
+#include "app/worker_thread.h"
 #include "link/sensor_link.h"
 
 #include <cstring>
@@ -184,14 +185,8 @@ SensorLink* start_sensor_link(AppState& app, const SerialPortLayer& port) {
   SensorLink* link = new SensorLink;
   link->app = &app;
   link->port = port;
-  pthread_t thread;
   // Without a thread the record stays, never freed, and the screens see four empty slots.
-  if (pthread_create(&thread, nullptr, link_thread, link) == 0) {
-#ifdef __linux__
-    pthread_setname_np(thread, "hxm-link");  // tells the threads apart in top and gdb
-#endif
-    pthread_detach(thread);
-  }
+  start_worker_thread(link_thread, link, "hxm-link");
   return link;
 }
 

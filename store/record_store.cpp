@@ -1,4 +1,5 @@
 // The shared record: allocation, the thread's life, and what the screens queue and read.
+#include "app/worker_thread.h"
 #include "store/record_store.h"
 
 #include <cstdio>
@@ -51,14 +52,8 @@ void free_record_store(RecordStore* store) {
 RecordStore* start_record_store(AppState* app, const char* directory) {
   RecordStore* store = new_record_store(app, directory);
   if (!store) return nullptr;
-  pthread_t thread;
   // Without a thread the store still takes requests; they simply stay queued.
-  if (pthread_create(&thread, nullptr, record_store_thread, store) == 0) {
-#ifdef __linux__
-    pthread_setname_np(thread, "hxm-store");  // tells the threads apart in top and gdb
-#endif
-    pthread_detach(thread);
-  }
+  start_worker_thread(record_store_thread, store, "hxm-store");
   return store;
 }
 

@@ -34,6 +34,27 @@ SDL_Color offscreen_pixel(const OffscreenRenderer& o, int x, int y) {
   return c;
 }
 
+bool begin_offscreen(OffscreenAssets& a, int w, int h) {
+  if (!start_sdl_dummy() || TTF_Init() != 0) return false;
+  a.screen = make_offscreen_renderer(w, h);
+  a.clock.renderer = a.screen.renderer;
+  a.display.width = w;
+  a.display.height = h;
+  a.display.unit = (float)(h / 40);
+  return a.screen.renderer != nullptr;
+}
+
+int load_offscreen(OffscreenAssets& a) {
+  return load_assets(a.clock, a.display, a.textures, a.layout, a.palette, a.fonts);
+}
+
+void end_offscreen(OffscreenAssets& a) {
+  release_assets(a.textures, a.fonts);
+  free_offscreen_renderer(a.screen);
+  TTF_Quit();
+  SDL_Quit();
+}
+
 std::string make_temp_dir() {
   std::string templ = (std::filesystem::temp_directory_path() / "hxm-test-XXXXXX").string();
   char* made = mkdtemp(templ.data());

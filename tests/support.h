@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/program.h"
+#include "assets/loader.h"
 
 // Starts SDL (video and audio) on the dummy drivers; false if it could not.
 bool start_sdl_dummy();
@@ -19,6 +20,22 @@ OffscreenRenderer make_offscreen_renderer(int w, int h);
 void free_offscreen_renderer(OffscreenRenderer& o);
 // The colour of one pixel of the offscreen surface.
 SDL_Color offscreen_pixel(const OffscreenRenderer& o, int x, int y);
+
+// The loader's records over an offscreen software renderer of a chosen size.
+struct OffscreenAssets {
+  OffscreenRenderer screen;
+  FrameClock clock;
+  Display display;
+  TextureCatalog textures;
+  LayoutTable layout;
+  Palette palette;
+  FontSet fonts;
+};
+// Starts SDL and SDL_ttf on the dummy drivers and makes the renderer; false on failure.
+bool begin_offscreen(OffscreenAssets& a, int w, int h);
+// load_assets on it (the font is read from the working directory).
+int load_offscreen(OffscreenAssets& a);
+void end_offscreen(OffscreenAssets& a);
 
 // A fresh empty directory under the system's temporary folder, removed by the caller.
 std::string make_temp_dir();

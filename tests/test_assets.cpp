@@ -118,29 +118,18 @@ TEST(Fonts, SizesFollowTheUnitAndCoverEveryFixedText) {
 class Loaded : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(start_sdl_dummy());
-    ASSERT_EQ(TTF_Init(), 0);
     ASSERT_EQ(chdir(HXM_RUN_DIR), 0);
-    screen = make_offscreen_renderer(1920, 1080);
-    ASSERT_NE(screen.renderer, nullptr);
-    clock.renderer = screen.renderer;
-    display.width = 1920;
-    display.height = 1080;
-    display.unit = 27.0f;
+    ASSERT_TRUE(begin_offscreen(a, 1920, 1080)) << SDL_GetError();
   }
-  void TearDown() override {
-    release_assets(textures, fonts);
-    free_offscreen_renderer(screen);
-    TTF_Quit();
-    SDL_Quit();
-  }
-  OffscreenRenderer screen;
-  FrameClock clock;
-  Display display;
-  TextureCatalog textures;
-  LayoutTable layout;
-  Palette palette;
-  FontSet fonts;
+  void TearDown() override { end_offscreen(a); }
+  OffscreenAssets a;
+  OffscreenRenderer& screen = a.screen;
+  FrameClock& clock = a.clock;
+  Display& display = a.display;
+  TextureCatalog& textures = a.textures;
+  LayoutTable& layout = a.layout;
+  Palette& palette = a.palette;
+  FontSet& fonts = a.fonts;
 };
 
 TEST_F(Loaded, FillsImageAndTextSlotsAndReleasesAll) {

@@ -17,23 +17,12 @@ namespace {
 class DeviceScreen : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(start_sdl_dummy());
-    ASSERT_EQ(TTF_Init(), 0);
     ASSERT_EQ(chdir(scratch.path.c_str()), 0);
-    screen = make_offscreen_renderer(1920, 1080);
-    clock.renderer = screen.renderer;
-    display.width = 1920;
-    display.height = 1080;
-    display.unit = 27.0f;
-    ASSERT_EQ(load_assets(clock, display, textures, layout, palette, fonts), 0) << SDL_GetError();
+    ASSERT_TRUE(begin_offscreen(a, 1920, 1080)) << SDL_GetError();
+    ASSERT_EQ(load_offscreen(a), 0) << SDL_GetError();
     device_screen_reset(state);
   }
-  void TearDown() override {
-    release_assets(textures, fonts);
-    free_offscreen_renderer(screen);
-    TTF_Quit();
-    SDL_Quit();
-  }
+  void TearDown() override { end_offscreen(a); }
 
   void set_pad(int k, int32_t connected, uint8_t level, const char* mac = "A1B2C3D4E5F6") {
     link.pads[k].connected = connected;
@@ -74,13 +63,14 @@ class DeviceScreen : public ::testing::Test {
   }
 
   ScratchRunDir scratch;
-  OffscreenRenderer screen;
-  FrameClock clock;
-  Display display;
-  TextureCatalog textures;
-  LayoutTable layout;
-  Palette palette;
-  FontSet fonts;
+  OffscreenAssets a;
+  OffscreenRenderer& screen = a.screen;
+  FrameClock& clock = a.clock;
+  Display& display = a.display;
+  TextureCatalog& textures = a.textures;
+  LayoutTable& layout = a.layout;
+  Palette& palette = a.palette;
+  FontSet& fonts = a.fonts;
   SensorLink link;
   DeviceScreenState state;
   AppState app;

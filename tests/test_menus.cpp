@@ -136,22 +136,15 @@ TEST_F(Menus, ARightClickDoesNothing) {
 
 // Each menu draws its buttons: inside every button the frame differs from the bare backdrop.
 TEST(MenuDrawing, EveryButtonIsDrawn) {
-  ASSERT_TRUE(start_sdl_dummy());
-  ASSERT_EQ(TTF_Init(), 0);
   ScratchRunDir scratch;
   ASSERT_EQ(chdir(scratch.path.c_str()), 0);
-  OffscreenRenderer screen = make_offscreen_renderer(1366, 768);
-  FrameClock clock;
-  clock.renderer = screen.renderer;
-  Display display;
-  display.width = 1366;
-  display.height = 768;
-  display.unit = 19.0f;
-  TextureCatalog textures;
-  LayoutTable layout;
-  Palette palette;
-  FontSet fonts;
-  ASSERT_EQ(load_assets(clock, display, textures, layout, palette, fonts), 0) << SDL_GetError();
+  OffscreenAssets a;
+  ASSERT_TRUE(begin_offscreen(a, 1366, 768)) << SDL_GetError();
+  ASSERT_EQ(load_offscreen(a), 0) << SDL_GetError();
+  OffscreenRenderer& screen = a.screen;
+  FrameClock& clock = a.clock;
+  TextureCatalog& textures = a.textures;
+  LayoutTable& layout = a.layout;
 
   auto changed_share = [&](void (*draw)(const FrameClock&, const TextureCatalog&,
                                         const LayoutTable&),
@@ -178,10 +171,7 @@ TEST(MenuDrawing, EveryButtonIsDrawn) {
   EXPECT_GT(changed_share(draw_training_menu, layout.trainingEmblemRect), 0.2f);
   EXPECT_GT(changed_share(draw_competition_menu, layout.prospectorsButtonRect), 0.5f);
   EXPECT_GT(changed_share(draw_competition_menu, layout.backButtonRect), 0.5f);
-  release_assets(textures, fonts);
-  free_offscreen_renderer(screen);
-  TTF_Quit();
-  SDL_Quit();
+  end_offscreen(a);
 }
 
 }  // namespace

@@ -9,11 +9,7 @@ parameter and mirrored frames reuse the drawing under a flipping transform.
 import math
 import random
 
-LIME = (203, 212, 43)
-GREEN = (101, 176, 34)
-AMBER = (227, 200, 50)
-WHITE = (255, 255, 255)
-BLACK = (0, 0, 0)
+from art_palette import AMBER, BLACK, GREEN, LIME, WHITE
 
 # Player colours: the left player is blue, the right one red (orange truck).
 BLUE = (44, 124, 222)

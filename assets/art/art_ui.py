@@ -8,12 +8,8 @@ import functools
 import math
 import struct
 
-# Application palette.
-LIME = (203, 212, 43)
-GREEN = (101, 176, 34)
-DARK_GREY = (56, 56, 56)
-WHITE = (255, 255, 255)
-BLACK = (0, 0, 0)
+from art_palette import BLACK, DARK_GREY, GREEN, LIME, WHITE
+
 RED = (214, 40, 40)
 
 FONT = 'font-family="PT Sans" font-weight="bold"'
