@@ -174,6 +174,25 @@ TEST_F(Loaded, TextSizesAreTheRenderedSizes) {
     EXPECT_EQ(measured[i].w, w) << text_info[i].name;
     EXPECT_EQ(measured[i].h, h) << text_info[i].name;
   }
+  // Every text rectangle of every screen has its own text's rendered size.
+  int checked = 0;
+  for (int32_t i = 0; i < SCREEN_RECT_COUNT; ++i) {
+    const ScreenRect& r = screen_rects[i];
+    if (r.role != ROLE_TEXT || r.text == NO_ART) continue;
+    int32_t count = r.index == EVERY_ELEMENT ? layout_fields[r.field].count : 1;
+    for (int32_t e = 0; e < count; ++e) {
+      int32_t element = r.index == EVERY_ELEMENT ? e : r.index;
+      TextId id = (TextId)(r.text + (r.cycle > 0 ? element % r.cycle : 0));
+      SDL_FRect rect;
+      ASSERT_TRUE(layout_rect(layout, r.field, element, rect));
+      int w = 0, h = 0;
+      SDL_QueryTexture(text_texture(textures, id), nullptr, nullptr, &w, &h);
+      EXPECT_EQ((int)rect.w, w) << layout_fields[r.field].name << " " << element;
+      EXPECT_EQ((int)rect.h, h) << layout_fields[r.field].name << " " << element;
+      ++checked;
+    }
+  }
+  EXPECT_GT(checked, 70);
   // Cyrillic is measured by its glyphs, not its bytes: "Игрок" is 10 bytes, 5 letters.
   int byte_w = 0, h = 0;
   TTF_SizeText(fonts.fontMedium, "Игрок", &byte_w, &h);
