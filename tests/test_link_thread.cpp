@@ -212,8 +212,8 @@ TEST(LinkThread, OnlyTheBytesOfEachReadAreDecoded) {
   ScriptedRun run;
   run.script.finds = {1};
   std::vector<uint8_t> old_connect = connect_read(2, "OLDOLDOLDOLD");
-  std::vector<uint8_t> stub(old_connect.begin(), old_connect.begin() + 8);
-  run.script.reads = {old_connect, disconnect_read(2), stub};
+  std::vector<uint8_t> truncated(old_connect.begin(), old_connect.begin() + 8);
+  run.script.reads = {old_connect, disconnect_read(2), truncated};
   run.script.reads[1][17] = '2';  // not part of a disconnect, but where a connect has its pad
   run.go();
   // The short read still finds the old connect in the buffer beyond its 8 bytes.
