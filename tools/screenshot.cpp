@@ -144,7 +144,8 @@ int main(int argc, char** argv) {
     fprintf(stderr, "usage: hxm-screenshot OUT_DIR FRAME:shot:NAME|FRAME:key:CODE|FRAME:click:X,Y|FRAME:quit...\n");
     return 2;
   }
-  Script script;
+  // Never freed: the link thread may still reach the hub while the process ends.
+  Script& script = *new Script;
   script.out_dir = argv[1];
   for (int i = 2; i < argc; ++i) {
     std::string a = argv[i];
