@@ -30,6 +30,15 @@ void background_music(Program& p) {
   }
 }
 
+// The one place the worker records are let go of: each thread frees its own record once it
+// sees the stop, so the pointers are cleared at the same moment.
+void stop_workers(Program& p) {
+  stop_record_store(p.store);
+  p.store = nullptr;
+  stop_sensor_link(p.link);
+  p.link = nullptr;
+}
+
 }  // namespace
 
 LoopSeams real_loop_seams() {
@@ -62,6 +71,8 @@ int start_up(Program& p, const SerialPortLayer& port) {
   if (load_assets(p.clock, p.display, p.textures, p.layout, p.palette, p.fonts) != 0)
     return fail(7, nullptr);
   device_screen_reset(p.device_screen);
+  GameContext games = game_context(p);
+  init_games(p.games, games);
   set_music_volume(p.sounds, INTRO_MUSIC_VOLUME);
   play_music(p.sounds.app_intro, 0);
   p.link = start_sensor_link(p.app, port);
@@ -102,10 +113,7 @@ void shut_down(Program& p) {
   Mix_Quit();
   IMG_Quit();
   SDL_Quit();
-  stop_record_store(p.store);
-  p.store = nullptr;
-  stop_sensor_link(p.link);
-  p.link = nullptr;
+  stop_workers(p);
 }
 
 int hxm_main(const LoopSeams& seams, const SerialPortLayer& port) {

@@ -36,8 +36,9 @@ void escape_to_main_menu(Program& p, int32_t scancode) {
 
 void device_frame(Program& p) {
   draw_backdrop(p.clock, p.textures, p.layout);
-  draw_device_screen(p.clock, p.device_screen, p.palette, p.app, p.display, p.link, p.textures,
-                     p.layout, p.fonts);
+  device_screen_update(p.device_screen, p.link);
+  device_screen_make_texts(p.clock, p.device_screen, p.palette, p.fonts, p.textures);
+  draw_device_screen(p.clock, p.device_screen, p.palette, p.textures, p.layout);
 }
 void device_click(Program& p) { click_device_screen(p.pointer, p.device_screen, p.app, p.layout); }
 
@@ -47,24 +48,48 @@ void device_screen_key(Program& p, int32_t scancode) {
 }
 
 // --- Screens not built yet -------------------------------------------------------------
-// The statistics screen, the three trainings and the four games can be entered and show the
-// bare backdrop; Escape leaves them. Each entry is replaced when its screen is written.
+// The statistics screen and the three trainings can be entered and show the bare backdrop;
+// Escape leaves them. Each entry is replaced when its screen is written.
 void unbuilt_training_key(Program& p, int32_t scancode) {
   if (scancode == KEY_ESCAPE) p.app.screen = SCREEN_MAIN_MENU;
 }
-void unbuilt_game_frame(Program& p) {
-  p.app.music_started = 1;  // a game owns the music while it runs
-  draw_backdrop(p.clock, p.textures, p.layout);
-}
-void unbuilt_game_key(Program& p, int32_t scancode) {
-  if (scancode != KEY_ESCAPE) return;
-  p.app.screen = SCREEN_COMPETITION_MENU;  // where the games return, with the app's music
-  set_music_volume(p.sounds, BACKGROUND_MUSIC_VOLUME);
-  play_music(p.sounds.app_background, -1);
-}
 const ScreenFunctions unbuilt_training{backdrop_frame, nullptr, unbuilt_training_key, nullptr};
-const ScreenFunctions unbuilt_game{unbuilt_game_frame, nullptr, unbuilt_game_key, nullptr};
 // -------------------------------------------------------------------------------------------
+
+// The one adapter for every game: the match runs the frame and hands the game its turns.
+struct GameTurn {
+  const GameDef& game;
+  void* record;
+  MatchState& match;
+  GameContext context;
+};
+GameTurn game_turn(Program& p) {
+  const GameDef& game = *game_for_screen(p.app.screen);
+  void* record = game.record(p.games);
+  return GameTurn{game, record, game.match(record), game_context(p)};
+}
+
+void game_frame(Program& p) {
+  p.app.music_started = 1;  // the game owns the music while it runs
+  GameTurn g = game_turn(p);
+  match_poll(g.game, g.record, g.match, g.context);
+  match_start_music(g.game, g.match, p.sounds);
+  g.game.update(g.record, g.context);
+  match_countdown(g.game, g.match, p.clock.dt, p.sounds);
+  g.game.draw(g.record, g.context);
+  if (g.game.after_draw) g.game.after_draw(g.record, g.context);
+  draw_match_hud(g.game, g.record, g.match, g.context);
+}
+void game_click(Program& p) {
+  GameTurn g = game_turn(p);
+  match_click(g.game, g.record, g.match, g.context);
+}
+void game_key(Program& p, int32_t scancode) {
+  GameTurn g = game_turn(p);
+  match_key(g.game, g.record, g.match, g.context, scancode);
+}
+const ScreenFunctions game_screen{game_frame, nullptr, game_key, game_click};
+
 
 const ScreenFunctions table[SCREEN_COUNT] = {
     /* 0: no screen */ {},
@@ -77,15 +102,20 @@ const ScreenFunctions table[SCREEN_COUNT] = {
     /* SCREEN_REACTION_TRAINING */ unbuilt_training,
     /* SCREEN_HIT_COUNT_TRAINING */ unbuilt_training,
     /* SCREEN_DEVICE */ {device_frame, nullptr, device_screen_key, device_click},
-    /* SCREEN_MONSTER_TRUCKS */ unbuilt_game,
-    /* SCREEN_TANKS */ unbuilt_game,
-    /* SCREEN_DUCK_HUNT */ unbuilt_game,
-    /* SCREEN_PROSPECTORS */ unbuilt_game,
+    /* SCREEN_MONSTER_TRUCKS */ game_screen,
+    /* SCREEN_TANKS */ game_screen,
+    /* SCREEN_DUCK_HUNT */ game_screen,
+    /* SCREEN_PROSPECTORS */ game_screen,
 };
 
 const ScreenFunctions no_screen{};
 
 }  // namespace
+
+GameContext game_context(Program& p) {
+  return GameContext{p.clock, p.display, p.palette, p.sounds, p.textures,
+                     p.layout, p.fonts,   p.app,     p.pointer, p.link};
+}
 
 const ScreenFunctions& screen_functions(int32_t screen) {
   if (screen < SCREEN_INTRO || screen >= SCREEN_COUNT) return no_screen;

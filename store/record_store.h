@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/records.h"
+#include "app/app_state.h"
 
 // A local date and time; all zero means "empty".
 struct DateTime {

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/helpers.h"
+#include "app/lock_hold.h"
 #include "store/store_internal.h"
 
 const char STORE_SCHEMA_SQL[] =
@@ -39,24 +41,21 @@ void finish_head_locked(RecordStore& store) {
 
 // A request is finished: it leaves the head of the queue.
 void finish_head(RecordStore& store) {
-  pthread_mutex_lock(&store.mutex);
+  Hold hold(store.mutex);
   finish_head_locked(store);
-  pthread_mutex_unlock(&store.mutex);
 }
 
 // A read-all is finished, with the number of rows it returned.
 void finish_read_all(RecordStore& store, int32_t rows) {
-  pthread_mutex_lock(&store.mutex);
+  Hold hold(store.mutex);
   store.table_rows = rows;
   finish_head_locked(store);
-  pthread_mutex_unlock(&store.mutex);
 }
 
 // The head becomes a read-all, handled next before any later request.
 void head_to_read_all(RecordStore& store) {
-  pthread_mutex_lock(&store.mutex);
+  Hold hold(store.mutex);
   if (store.request_count > 0) store.requests[0].code = STORE_READ_ALL;
-  pthread_mutex_unlock(&store.mutex);
 }
 
 // Under the lock: what a fresh start and a delete-all both publish.
@@ -156,10 +155,11 @@ void read_all(RecordStore& store, const char* path) {
     return;
   }
 
-  pthread_mutex_lock(&store.mutex);
-  store.row_count = 0;
-  store.rows_version += 1;
-  pthread_mutex_unlock(&store.mutex);
+  {
+    Hold hold(store.mutex);
+    store.row_count = 0;
+    store.rows_version += 1;
+  }
 
   PeriodScan scan;
   HourClock clock;
@@ -194,24 +194,26 @@ void read_all(RecordStore& store, const char* path) {
     int64_t t = row_time(clock, row);
     int64_t hour_start = hour_start_time(clock, row);
 
-    pthread_mutex_lock(&store.mutex);
-    if (position >= 1 && position <= 3) store.best[position - 1] = entry;
-    HitRow* slot = array_append(store.rows, store.row_count, store.row_capacity);
-    if (slot) {
-      *slot = row;
-      store.rows_version += 1;
+    {
+      Hold hold(store.mutex);
+      if (position >= 1 && position <= 3) store.best[position - 1] = entry;
+      HitRow* slot = array_append(store.rows, store.row_count, store.row_capacity);
+      if (slot) {
+        *slot = row;
+        store.rows_version += 1;
+      }
+      widen_period_locked(store, scan, row, t, hour_start);
     }
-    widen_period_locked(store, scan, row, t, hour_start);
-    pthread_mutex_unlock(&store.mutex);
   }
 
   DateTime now = local_date_time();
-  pthread_mutex_lock(&store.mutex);
-  if (date_time_empty(store.data_first)) {
-    store.data_first = hour_start_of(now);
-    store.data_last = hour_end_of(now);
+  {
+    Hold hold(store.mutex);
+    if (date_time_empty(store.data_first)) {
+      store.data_first = hour_start_of(now);
+      store.data_last = hour_end_of(now);
+    }
   }
-  pthread_mutex_unlock(&store.mutex);
 
   sqlite3_finalize(stmt);
   sqlite3_close(db);
@@ -286,9 +288,10 @@ void insert(RecordStore& store, const char* path, const StoreRequest& request) {
   int64_t id = insert_row(db, request);
   if (id != 0) {
     BestEntry best[3];
-    pthread_mutex_lock(&store.mutex);
-    for (int k = 0; k < 3; ++k) best[k] = store.best[k];
-    pthread_mutex_unlock(&store.mutex);
+    {
+      Hold hold(store.mutex);
+      for (int k = 0; k < 3; ++k) best[k] = store.best[k];
+    }
 
     RankChange chain[4];
     int n = rank_chain(request.value, id, best, chain);
@@ -309,9 +312,10 @@ void delete_all(RecordStore& store, const char* path) {
   sqlite3* db = store_open(path);
   if (db && store_exec(db, STORE_DELETE_ALL_SQL)) {
     DateTime now = local_date_time();
-    pthread_mutex_lock(&store.mutex);
-    clear_published_locked(store, now);
-    pthread_mutex_unlock(&store.mutex);
+    {
+      Hold hold(store.mutex);
+      clear_published_locked(store, now);
+    }
   }
   sqlite3_close(db);
   head_to_read_all(store);
@@ -338,10 +342,11 @@ bool store_exec(sqlite3* db, const char* sql) {
 
 void store_begin(RecordStore& store) {
   DateTime now = local_date_time();
-  pthread_mutex_lock(&store.mutex);
-  store.request_count = 0;
-  clear_published_locked(store, now);
-  pthread_mutex_unlock(&store.mutex);
+  {
+    Hold hold(store.mutex);
+    store.request_count = 0;
+    clear_published_locked(store, now);
+  }
 
   // db_path never changes once the thread runs, so it is read without the lock.
   sqlite3* db = store_open(store.db_path);
@@ -354,11 +359,13 @@ void store_begin(RecordStore& store) {
 }
 
 bool store_serve_next(RecordStore& store) {
-  pthread_mutex_lock(&store.mutex);
-  bool any = store.request_count > 0;
+  bool any = false;
   StoreRequest head;
-  if (any) head = store.requests[0];  // queued entries never change but for this thread
-  pthread_mutex_unlock(&store.mutex);
+  {
+    Hold hold(store.mutex);
+    any = store.request_count > 0;
+    if (any) head = store.requests[0];  // queued entries never change but for this thread
+  }
   if (!any) return false;
 
   switch (head.code) {

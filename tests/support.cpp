@@ -4,6 +4,12 @@
 #include <cstring>
 #include <filesystem>
 
+#include <SDL_ttf.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "app/window.h"
+
 bool start_sdl_dummy() {
   SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
   setenv("SDL_AUDIODRIVER", "dummy", 1);
@@ -97,4 +103,31 @@ LoopSeams fake_ticks_seams(FakeTicks& ticks) {
   s.before_frame = fake_work;
   s.ctx = &ticks;
   return s;
+}
+
+LayoutInput layout_input_at(int width, int height) {
+  LayoutInput in;
+  in.width = width;
+  in.height = height;
+  in.unit = display_unit(height);
+  for (int32_t i = 0; i < IMAGE_COUNT; ++i) in.image[i] = {image_info[i].width, image_info[i].height};
+  if (!TTF_WasInit()) {
+    EXPECT_EQ(TTF_Init(), 0);
+  }
+  char here[4096];
+  EXPECT_NE(getcwd(here, sizeof here), nullptr);
+  EXPECT_EQ(chdir(HXM_RUN_DIR), 0);
+  FontSet fonts;
+  EXPECT_TRUE(open_fonts(fonts, in.unit)) << SDL_GetError();
+  measure_texts(fonts, in.text);
+  TextureCatalog none;
+  release_assets(none, fonts);
+  EXPECT_EQ(chdir(here), 0);
+  return in;
+}
+
+LayoutTable layout_at(int width, int height) {
+  LayoutTable layout;
+  compute_layout(layout, layout_input_at(width, height));
+  return layout;
 }

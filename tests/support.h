@@ -57,3 +57,9 @@ struct FakeTicks {
   uint32_t work_ms = 0;      // added before each frame, as if the frame's work took that long
 };
 LoopSeams fake_ticks_seams(FakeTicks& ticks);
+
+// What the loader would hand the layout at an output size: the pictures' listed sizes and the
+// fixed texts measured in the real font (read from the run directory). No renderer needed.
+LayoutInput layout_input_at(int width, int height);
+// The whole layout table at an output size, as the loader computes it.
+LayoutTable layout_at(int width, int height);

@@ -18,33 +18,8 @@
 
 namespace {
 
-// What the loader hands the layout: the pictures' sizes and the texts measured in the real font.
-LayoutInput layout_input(int width, int height) {
-  LayoutInput in;
-  in.width = width;
-  in.height = height;
-  in.unit = display_unit(height);
-  for (int32_t i = 0; i < IMAGE_COUNT; ++i) in.image[i] = {image_info[i].width, image_info[i].height};
-  if (!TTF_WasInit()) {
-    EXPECT_EQ(TTF_Init(), 0);
-  }
-  EXPECT_EQ(chdir(HXM_RUN_DIR), 0);
-  FontSet fonts;
-  EXPECT_TRUE(open_fonts(fonts, in.unit)) << SDL_GetError();
-  measure_texts(fonts, in.text);
-  TextureCatalog none;
-  release_assets(none, fonts);
-  return in;
-}
-
-LayoutTable layout_at(int width, int height) {
-  LayoutTable layout;
-  compute_layout(layout, layout_input(width, height));
-  return layout;
-}
-
 float aspect_of(ImageId id) {
-  LayoutInput in = layout_input(1920, 1080);
+  LayoutInput in = layout_input_at(1920, 1080);
   return (float)in.image[id].w / (float)in.image[id].h;
 }
 
@@ -111,7 +86,7 @@ TEST(Layout, UnitIsTheHeightOverFortyRoundedDown) {
 }
 
 TEST(Layout, TextRectanglesKeepTheirMeasuredWidth) {
-  const LayoutInput in = layout_input(1920, 1080);
+  const LayoutInput in = layout_input_at(1920, 1080);
   LayoutTable L;
   compute_layout(L, in);
   EXPECT_EQ(L.trainingLabelRect.w, in.text[TXT_labelTraining].w);
@@ -343,7 +318,7 @@ TEST(Layout, StatisticsCaptionsSpreadByHalfASlash) {
 }
 
 TEST(Layout, TwoWordTitlesAreCentredADigitApart) {
-  LayoutInput in = layout_input(1366, 768);
+  LayoutInput in = layout_input_at(1366, 768);
   LayoutTable L;
   compute_layout(L, in);
   for (auto [first, second] : {std::pair{L.titleReactionTime1Rect, L.titleReactionTime2Rect},
@@ -367,7 +342,7 @@ static std::set<std::string> changed_fields(const LayoutTable& a, const LayoutTa
 }
 
 TEST(Layout, ATextMovesOnlyTheRectanglesThatDependOnIt) {
-  const LayoutInput base = layout_input(1920, 1080);
+  const LayoutInput base = layout_input_at(1920, 1080);
   LayoutTable before;
   compute_layout(before, base);
   const struct {
@@ -423,7 +398,7 @@ class LayoutDraw : public ::testing::Test {
     screen = make_offscreen_renderer(320, 240);
     ASSERT_NE(screen.renderer, nullptr);
     clock.renderer = screen.renderer;
-    compute_layout(layout, layout_input(320, 240));
+    compute_layout(layout, layout_input_at(320, 240));
   }
   void TearDown() override {
     for (SDL_Texture* t : made) SDL_DestroyTexture(t);

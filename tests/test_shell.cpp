@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "app/hit_test.h"
 #include "app/input.h"
 #include "app/program.h"
 #include "app/window.h"
@@ -249,6 +250,20 @@ TEST_F(Loop, ButtonFlagsAndIgnoredEvents) {
   push_button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT);
   dispatch_input_with(program, recording_screens);
   EXPECT_EQ(program.pointer.left_down, 0);
+}
+
+// The worker records are let go of in one place; a second shutdown finds nothing to touch.
+TEST_F(Loop, ShutdownTwiceLetsGoOfTheWorkersOnce) {
+  ASSERT_NE(program.store, nullptr);
+  ASSERT_NE(program.link, nullptr);
+  run_frame(program, seams);
+  shut_down(program);
+  EXPECT_EQ(program.store, nullptr);
+  EXPECT_EQ(program.link, nullptr);
+  EXPECT_EQ(program.app.store_running, 0);
+  EXPECT_EQ(program.app.link_running, 0);
+  EXPECT_EQ(program.clock.renderer, nullptr);
+  shut_down(program);  // and TearDown's third: nothing is freed twice
 }
 
 TEST(HitTest, BothEdgesCountForIntegerAndFloatRectangles) {
