@@ -83,7 +83,8 @@ class Package : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     scratch = make_temp_dir();
-    Output packed = run(std::string(HXM_CPACK) + " --config " HXM_BUILD_DIR "/CPackConfig.cmake -B " +
+    Output packed = run(shell_word(HXM_CPACK) + " --config " +
+                        shell_word(HXM_BUILD_DIR "/CPackConfig.cmake") + " -B " +
                         shell_word(scratch + "/out"));
     log = packed.text;
     std::error_code ec;
