@@ -3,7 +3,7 @@ BUILD      ?= build
 CMAKE_ARGS ?=
 JOBS       ?= 2
 
-.PHONY: run test build setup demo screenshots contact-sheet layout-overlay listen soak clean
+.PHONY: run test build setup package demo screenshots contact-sheet layout-overlay listen soak clean
 
 run: build
 	cd $(BUILD)/run && ./hxm
@@ -17,6 +17,10 @@ build: setup
 
 setup:
 	./scripts/setup
+
+# The Debian package: $(BUILD)/hxm_<version>_amd64.deb.
+package: build
+	cmake --build $(BUILD) --target package
 
 demo: build
 	cd $(BUILD)/run && ./hxm-demo
