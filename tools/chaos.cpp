@@ -411,54 +411,11 @@ struct Driver {
   bool check_database() {
     report.checks++;
     if (!store_idle(30.0)) return fail("the record store did not finish its queue");
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2("hxm.db", &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-      sqlite3_close(db);
-      return fail("hxm.db cannot be opened");
-    }
-    sqlite3_busy_timeout(db, 5000);
     std::string problem;
-    auto text_of = [&](const char* sql) {
-      std::string out;
-      sqlite3_stmt* st = nullptr;
-      if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
-        out = (const char*)sqlite3_column_text(st, 0) ? (const char*)sqlite3_column_text(st, 0) : "";
-      sqlite3_finalize(st);
-      return out;
-    };
-    if (text_of("PRAGMA integrity_check;") != "ok") problem = "integrity_check is not ok";
-    int64_t rows = atoll(text_of("SELECT COUNT(*) FROM training_hit_power;").c_str());
+    int64_t rows = 0;
+    bool ok = check_hit_table("hxm.db", expected_rows, expected_rows, rows, problem);
     report.rows_at_end = rows;
-    if (problem.empty() && rows != expected_rows)
-      problem = "the table holds " + std::to_string(rows) + " rows, the screens stored " +
-                std::to_string(expected_rows);
-    // Positions 1-3: each once, as many as there are rows up to three, best first, and no
-    // unranked row above the third.
-    sqlite3_stmt* st = nullptr;
-    int32_t values[4] = {}, seen[4] = {};
-    if (sqlite3_prepare_v2(db, "SELECT record_position, value FROM training_hit_power "
-                               "WHERE record_position BETWEEN 1 AND 3;", -1, &st, nullptr) == SQLITE_OK) {
-      while (sqlite3_step(st) == SQLITE_ROW) {
-        int32_t pos = sqlite3_column_int(st, 0);
-        seen[pos]++;
-        values[pos] = sqlite3_column_int(st, 1);
-      }
-    }
-    sqlite3_finalize(st);
-    int64_t ranked = seen[1] + seen[2] + seen[3];
-    int32_t unranked_best =
-        atoi(text_of("SELECT COALESCE(MAX(value), 0) FROM training_hit_power "
-                     "WHERE record_position NOT BETWEEN 1 AND 3 OR record_position IS NULL;").c_str());
-    if (problem.empty()) {
-      if (ranked != (rows < 3 ? rows : 3) || seen[1] > 1 || seen[2] > 1 || seen[3] > 1)
-        problem = "positions 1-3 are not each held once";
-      else if ((seen[2] && values[2] > values[1]) || (seen[3] && values[3] > values[2]))
-        problem = "positions 1-3 are not best first";
-      else if (rows > 3 && unranked_best > values[3])
-        problem = "an unranked row beats position 3";
-    }
-    sqlite3_close(db);
-    return problem.empty() || fail(problem);
+    return ok || fail(problem);
   }
 
   // --- One frame of the script ---
@@ -523,6 +480,60 @@ struct Driver {
 };
 
 }  // namespace
+
+bool check_hit_table(const char* path, int64_t least_rows, int64_t most_rows, int64_t& rows,
+                     std::string& problem) {
+  rows = 0;
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(path, &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    sqlite3_close(db);
+    problem = std::string(path) + " cannot be opened";
+    return false;
+  }
+  sqlite3_busy_timeout(db, 5000);
+  auto text_of = [&](const char* sql) {
+    std::string out;
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW &&
+        sqlite3_column_text(st, 0))
+      out = (const char*)sqlite3_column_text(st, 0);
+    sqlite3_finalize(st);
+    return out;
+  };
+  problem.clear();
+  if (text_of("PRAGMA integrity_check;") != "ok") problem = "integrity_check is not ok";
+  rows = atoll(text_of("SELECT COUNT(*) FROM training_hit_power;").c_str());
+  if (problem.empty() && (rows < least_rows || rows > most_rows))
+    problem = "the table holds " + std::to_string(rows) + " rows, expected " +
+              std::to_string(least_rows) + (most_rows != least_rows ? " or more" : "");
+  // Positions 1-3: each once, as many as there are rows up to three, best first, and no
+  // unranked row above the third.
+  sqlite3_stmt* st = nullptr;
+  int32_t values[4] = {}, seen[4] = {};
+  if (sqlite3_prepare_v2(db, "SELECT record_position, value FROM training_hit_power "
+                             "WHERE record_position BETWEEN 1 AND 3;", -1, &st, nullptr) == SQLITE_OK) {
+    while (sqlite3_step(st) == SQLITE_ROW) {
+      int32_t pos = sqlite3_column_int(st, 0);
+      seen[pos]++;
+      values[pos] = sqlite3_column_int(st, 1);
+    }
+  }
+  sqlite3_finalize(st);
+  int64_t ranked = seen[1] + seen[2] + seen[3];
+  int32_t unranked_best =
+      atoi(text_of("SELECT COALESCE(MAX(value), 0) FROM training_hit_power "
+                   "WHERE record_position NOT BETWEEN 1 AND 3 OR record_position IS NULL;").c_str());
+  if (problem.empty()) {
+    if (ranked != (rows < 3 ? rows : 3) || seen[1] > 1 || seen[2] > 1 || seen[3] > 1)
+      problem = "positions 1-3 are not each held once";
+    else if ((seen[2] && values[2] > values[1]) || (seen[3] && values[3] > values[2]))
+      problem = "positions 1-3 are not best first";
+    else if (rows > 3 && unranked_best > values[3])
+      problem = "an unranked row beats position 3";
+  }
+  sqlite3_close(db);
+  return problem.empty();
+}
 
 bool run_chaos(const ChaosConfig& config, ChaosReport& report) {
   report = ChaosReport{};

@@ -36,3 +36,9 @@ bool run_chaos(const ChaosConfig& config, ChaosReport& report);
 
 // The report as a few lines of text.
 std::string chaos_summary(const ChaosConfig& config, const ChaosReport& report);
+
+// The stored hits of the database at path, read-only: integrity_check ok, least_rows to
+// most_rows rows, and positions 1-3 each held once, best first, none beaten by an unranked
+// row. False with problem set otherwise.
+bool check_hit_table(const char* path, int64_t least_rows, int64_t most_rows, int64_t& rows,
+                     std::string& problem);
