@@ -31,6 +31,9 @@ const char STORE_DELETE_ALL_SQL[] = "DELETE FROM training_hit_power;";
 const char STORE_TOP_THREE_SQL[] =
     "SELECT id, record_position, value FROM training_hit_power WHERE record_position BETWEEN 1 "
     "AND 3 ORDER BY record_position, value DESC, id DESC;";
+const char STORE_RECORDS_INDEX_SQL[] =
+    "CREATE INDEX IF NOT EXISTS training_hit_power_records ON training_hit_power "
+    "(record_position) WHERE record_position BETWEEN 1 AND 3;";
 
 namespace {
 
@@ -305,7 +308,11 @@ bool insert_and_rank(sqlite3* db, const StoreRequest& request) {
   int64_t id = insert_row(db, request);
   Holder top[3];
   std::vector<int64_t> extra;
-  if (id == 0 || !read_top_three(db, top, extra)) return false;
+  if (id == 0) return false;
+  // The holders are found through an index of only the ranked rows, made by the first insert
+  // that needs it; a file that refuses it is read whole instead.
+  store_exec(db, STORE_RECORDS_INDEX_SQL);
+  if (!read_top_three(db, top, extra)) return false;
   for (int64_t x : extra)
     if (!store_set_position(db, x, 0)) return false;
   RankChange chain[4];

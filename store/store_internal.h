@@ -16,6 +16,9 @@ extern const char* const STORE_RANK_SQL[4];  // indexed by the target position 0
 extern const char STORE_DELETE_ALL_SQL[];
 // The rows holding positions 1-3, the better row first where a position is held twice.
 extern const char STORE_TOP_THREE_SQL[];
+// An index of the rows holding positions 1-3 (at most a few), so finding them does not read
+// the whole table.
+extern const char STORE_RECORDS_INDEX_SQL[];
 
 // Opens the database with the busy time-out every connection gets; null when it cannot.
 sqlite3* store_open(const char* path);

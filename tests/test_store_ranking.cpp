@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "store/store_internal.h"
 #include "store/synthetic_hits.h"
 #include "tests/store_support.h"
 
@@ -177,4 +178,22 @@ TEST_F(StoreTest, AFailedRankingRollsBackWholeIsRetriedOnceThenReported) {
   }
   sqlite3_close(db);
   sqlite3_cancel_auto_extension((void (*)())add_refuse);
+}
+
+// The holders of positions 1-3 are found without reading the whole table, which may hold
+// 100 000 rows.
+TEST_F(StoreTest, TheRankedRowsAreFoundThroughTheirIndex) {
+  store_begin(*store);
+  serve_all();
+  record(10);
+  sqlite3* db = open_db();
+  sqlite3_stmt* stmt = nullptr;
+  std::string plan;
+  ASSERT_EQ(sqlite3_prepare_v2(db, (std::string("EXPLAIN QUERY PLAN ") + STORE_TOP_THREE_SQL).c_str(),
+                               -1, &stmt, nullptr),
+            SQLITE_OK);
+  while (sqlite3_step(stmt) == SQLITE_ROW) plan += (const char*)sqlite3_column_text(stmt, 3);
+  sqlite3_finalize(stmt);
+  sqlite3_close(db);
+  EXPECT_NE(plan.find("USING INDEX training_hit_power_records"), std::string::npos) << plan;
 }
