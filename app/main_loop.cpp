@@ -74,6 +74,7 @@ int start_up(Program& p, const SerialPortLayer& port) {
                   data_dir.c_str()) != 0)
     return fail(7, nullptr);
   device_screen_reset(p.device_screen);
+  power_training_reset(p.power_training, p.display, p.layout);
   GameContext games = game_context(p);
   init_games(p.games, games);
   set_music_volume(p.sounds, INTRO_MUSIC_VOLUME);

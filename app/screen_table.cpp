@@ -2,6 +2,7 @@
 
 #include "screens/device_screen.h"
 #include "screens/menus.h"
+#include "screens/power_training.h"
 
 namespace {
 
@@ -45,6 +46,20 @@ void device_click(Program& p) { click_device_screen(p.pointer, p.device_screen, 
 // Escape leaves the settings screen unless one of its dialogs is open.
 void device_screen_key(Program& p, int32_t scancode) {
   if (scancode == KEY_ESCAPE && !device_screen_busy(p.device_screen)) p.app.screen = SCREEN_MAIN_MENU;
+}
+
+void power_training_frame(Program& p) {
+  draw_backdrop(p.clock, p.textures, p.layout);
+  power_training_update(p.link, p.power_training, p.sounds, p.display, p.layout, p.store);
+  power_training_tick(p.power_training, p.clock, p.display, p.layout);
+  power_training_draw(p.clock, p.power_training, p.palette, p.display, p.textures, p.layout,
+                      p.fonts);
+}
+void power_training_on_click(Program& p) {
+  power_training_click(p.pointer, p.power_training, p.app, p.sounds, p.layout, p.display);
+}
+void power_training_on_key(Program& p, int32_t scancode) {
+  power_training_key(scancode, p.display, p.app, p.power_training, p.sounds, p.layout);
 }
 
 // --- Screens not built yet -------------------------------------------------------------
@@ -98,7 +113,7 @@ const ScreenFunctions table[SCREEN_COUNT] = {
     /* SCREEN_TRAINING_MENU */ {training_menu_frame, nullptr, escape_to_main_menu, training_menu_click},
     /* SCREEN_COMPETITION_MENU */ {competition_menu_frame, nullptr, escape_to_main_menu, competition_menu_click},
     /* SCREEN_STATISTICS */ unbuilt_training,
-    /* SCREEN_POWER_TRAINING */ unbuilt_training,
+    /* SCREEN_POWER_TRAINING */ {power_training_frame, nullptr, power_training_on_key, power_training_on_click},
     /* SCREEN_REACTION_TRAINING */ unbuilt_training,
     /* SCREEN_HIT_COUNT_TRAINING */ unbuilt_training,
     /* SCREEN_DEVICE */ {device_frame, nullptr, device_screen_key, device_click},

@@ -22,6 +22,17 @@ SDL_Texture* text_texture(const FrameClock& clock, TTF_Font* font, const char* t
   return texture;
 }
 
+// Centred vertically on y; x is the left edge less `across` of the width.
+void draw_anchored(const FrameClock& clock, TTF_Font* font, const char* text, SDL_Color colour,
+                   float x, float across, float y) {
+  int w = 0, h = 0;
+  SDL_Texture* texture = text_texture(clock, font, text, colour, w, h);
+  if (!texture) return;
+  SDL_Rect r{(int32_t)(x - (float)w * across), (int32_t)(y - h / 2.0f), w, h};
+  SDL_RenderCopy(clock.renderer, texture, nullptr, &r);
+  SDL_DestroyTexture(texture);
+}
+
 }  // namespace
 
 void draw_runtime_text(const FrameClock& clock, TTF_Font* font, const char* text, SDL_Color colour,
@@ -36,12 +47,12 @@ void draw_runtime_text(const FrameClock& clock, TTF_Font* font, const char* text
 
 void draw_runtime_text_centred(const FrameClock& clock, TTF_Font* font, const char* text,
                                SDL_Color colour, float x, float y) {
-  int w = 0, h = 0;
-  SDL_Texture* texture = text_texture(clock, font, text, colour, w, h);
-  if (!texture) return;
-  SDL_Rect r{(int32_t)(x - w / 2.0f), (int32_t)(y - h / 2.0f), w, h};
-  SDL_RenderCopy(clock.renderer, texture, nullptr, &r);
-  SDL_DestroyTexture(texture);
+  draw_anchored(clock, font, text, colour, x, 0.5f, y);
+}
+
+void draw_runtime_text_left_centred(const FrameClock& clock, TTF_Font* font, const char* text,
+                                    SDL_Color colour, float x, float y) {
+  draw_anchored(clock, font, text, colour, x, 0.0f, y);
 }
 
 void fill_screen(const FrameClock& clock, SDL_Color colour, const LayoutTable& layout) {

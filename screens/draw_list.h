@@ -34,5 +34,8 @@ void draw_runtime_text(const FrameClock& clock, TTF_Font* font, const char* text
 // The same, centred on (x, y): both halves of the size truncated.
 void draw_runtime_text_centred(const FrameClock& clock, TTF_Font* font, const char* text,
                                SDL_Color colour, float x, float y);
+// The same with its left edge at x and centred vertically on y (half the height truncated).
+void draw_runtime_text_left_centred(const FrameClock& clock, TTF_Font* font, const char* text,
+                                    SDL_Color colour, float x, float y);
 // Fills fullScreenRect with a colour: the shade behind dialogs, countdowns and game ends.
 void fill_screen(const FrameClock& clock, SDL_Color colour, const LayoutTable& layout);

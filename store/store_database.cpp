@@ -3,6 +3,7 @@
 // during a SQLite call.
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 #include "app/helpers.h"
 #include "app/lock_hold.h"
@@ -27,6 +28,12 @@ const char* const STORE_RANK_SQL[4] = {
     "UPDATE training_hit_power SET record_position = 3 WHERE id = ?;",
 };
 const char STORE_DELETE_ALL_SQL[] = "DELETE FROM training_hit_power;";
+const char STORE_TOP_THREE_SQL[] =
+    "SELECT id, record_position, value FROM training_hit_power WHERE record_position BETWEEN 1 "
+    "AND 3 ORDER BY record_position, value DESC, id DESC;";
+const char STORE_RECORDS_INDEX_SQL[] =
+    "CREATE INDEX IF NOT EXISTS training_hit_power_records ON training_hit_power "
+    "(record_position) WHERE record_position BETWEEN 1 AND 3;";
 
 namespace {
 
@@ -226,28 +233,49 @@ struct RankChange {
   int position;
 };
 
+// A row holding one of positions 1-3; id 0 when no row holds it.
+struct Holder {
+  int64_t id = 0;
+  int32_t value = 0;
+};
+
 // The changes a new result brings to positions 1-3, in order; returns how many.
-int rank_chain(int32_t value, int64_t new_id, const BestEntry best[3], RankChange chain[4]) {
-  int32_t values[3] = {best[0].value, best[1].value, best[2].value};
+int rank_chain(int32_t value, int64_t new_id, const Holder top[3], RankChange chain[4]) {
+  int32_t values[3] = {top[0].value, top[1].value, top[2].value};
   int place = top_three_place(value, values);
   if (place == 3) return 0;
   int n = 0;
-  chain[n++] = {best[2].id, 0};
-  for (int k = 1; k >= place; --k) chain[n++] = {best[k].id, k + 2};
+  chain[n++] = {top[2].id, 0};
+  for (int k = 1; k >= place; --k) chain[n++] = {top[k].id, k + 2};
   chain[n++] = {new_id, place + 1};
   return n;
 }
 
-bool run_change(sqlite3* db, const RankChange& change) {
+// The rows holding positions 1-3 as the file has them now. Memory cannot be trusted for
+// this: the last read-all may have failed, or another program may have changed the file.
+// Where a position is held twice (a file left so by an older program), the better row keeps
+// it and the others are listed in `extra`, to drop to 0.
+bool read_top_three(sqlite3* db, Holder top[3], std::vector<int64_t>& extra) {
   sqlite3_stmt* stmt = nullptr;
-  bool ok = sqlite3_prepare_v2(db, STORE_RANK_SQL[change.position], -1, &stmt, nullptr) ==
-            SQLITE_OK;
-  if (ok) {
-    sqlite3_bind_int64(stmt, 1, change.id);
-    ok = sqlite3_step(stmt) == SQLITE_DONE;
+  if (sqlite3_prepare_v2(db, STORE_TOP_THREE_SQL, -1, &stmt, nullptr) != SQLITE_OK) {
+    sqlite3_finalize(stmt);
+    return false;
+  }
+  int rc = SQLITE_ROW;
+  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    int64_t id = sqlite3_column_int64(stmt, 0);
+    int position = sqlite3_column_int(stmt, 1);
+    if (position < 1 || position > 3) continue;  // a foreign 3.5 passes the filter
+    Holder& holder = top[position - 1];
+    if (holder.id != 0) {
+      extra.push_back(id);
+    } else {
+      holder.id = id;
+      holder.value = sqlite3_column_int(stmt, 2);
+    }
   }
   sqlite3_finalize(stmt);
-  return ok;
+  return rc == SQLITE_DONE;
 }
 
 // Inserts the row and returns its id, or 0 when it was not stored.
@@ -275,32 +303,52 @@ int64_t insert_row(sqlite3* db, const StoreRequest& request) {
   return done ? sqlite3_last_insert_rowid(db) : 0;
 }
 
-// The row and its ranking changes commit together or not at all, so a crash or a failed
-// change never leaves positions 1-3 half moved.
-void insert(RecordStore& store, const char* path, const StoreRequest& request) {
-  sqlite3* db = store_open(path);
-  if (!db || !store_exec(db, "BEGIN IMMEDIATE;")) {
-    sqlite3_close(db);
-    finish_head(store);
-    return;
-  }
-  bool ok = false;
+// The row and its ranking, inside an open transaction; false at the first failure.
+bool insert_and_rank(sqlite3* db, const StoreRequest& request) {
   int64_t id = insert_row(db, request);
-  if (id != 0) {
-    BestEntry best[3];
-    {
-      Hold hold(store.mutex);
-      for (int k = 0; k < 3; ++k) best[k] = store.best[k];
-    }
+  Holder top[3];
+  std::vector<int64_t> extra;
+  if (id == 0) return false;
+  // The holders are found through an index of only the ranked rows, made by the first insert
+  // that needs it; a file that refuses it is read whole instead.
+  store_exec(db, STORE_RECORDS_INDEX_SQL);
+  if (!read_top_three(db, top, extra)) return false;
+  for (int64_t x : extra)
+    if (!store_set_position(db, x, 0)) return false;
+  RankChange chain[4];
+  int n = rank_chain(request.value, id, top, chain);
+  for (int k = 0; k < n; ++k)
+    if (!store_set_position(db, chain[k].id, chain[k].position)) return false;
+  return true;
+}
 
-    RankChange chain[4];
-    int n = rank_chain(request.value, id, best, chain);
-    ok = true;
-    for (int k = 0; k < n; ++k) ok = run_change(db, chain[k]) && ok;  // every change is tried
-    ok = ok && store_exec(db, "COMMIT;");
+// One attempt at storing a result: committed whole or rolled back whole, so a failed change
+// or a crash never leaves positions 1-3 half moved. On failure `why` holds the database's
+// own words.
+template <size_t N>
+bool store_ranked(const char* path, const StoreRequest& request, char (&why)[N]) {
+  sqlite3* db = store_open(path);
+  bool ok = db && store_exec(db, "BEGIN IMMEDIATE;") && insert_and_rank(db, request) &&
+            store_exec(db, "COMMIT;");
+  if (!ok) {
+    snprintf(why, N, "%s", db ? sqlite3_errmsg(db) : "cannot open the database");
+    if (db) store_exec(db, "ROLLBACK;");
   }
-  if (!ok) store_exec(db, "ROLLBACK;");
   sqlite3_close(db);
+  return ok;
+}
+
+// A result that fails is tried once more from the start; if that fails too it is lost, and
+// standard error says which hit, rather than nobody ever learning of it.
+void insert(RecordStore& store, const char* path, const StoreRequest& request) {
+  char why[160] = {};
+  bool ok = store_ranked(path, request, why) || store_ranked(path, request, why);
+  if (!ok) {
+    char when[32];
+    format_date_time(when, (int)sizeof when, date_time_of(request));
+    fprintf(stderr, "hxm: the hit of %d at %s from pad %.12s was not stored: %s\n",
+            request.value, when, request.mac, why);
+  }
   // Every stored hit is read back, ranked or not, so the chart and the counter show it.
   if (ok)
     head_to_read_all(store);
@@ -337,6 +385,17 @@ bool store_exec(sqlite3* db, const char* sql) {
   char* error = nullptr;
   bool ok = sqlite3_exec(db, sql, nullptr, nullptr, &error) == SQLITE_OK;
   sqlite3_free(error);
+  return ok;
+}
+
+bool store_set_position(sqlite3* db, int64_t id, int position) {
+  sqlite3_stmt* stmt = nullptr;
+  bool ok = sqlite3_prepare_v2(db, STORE_RANK_SQL[position], -1, &stmt, nullptr) == SQLITE_OK;
+  if (ok) {
+    sqlite3_bind_int64(stmt, 1, id);
+    ok = sqlite3_step(stmt) == SQLITE_DONE;
+  }
+  sqlite3_finalize(stmt);
   return ok;
 }
 

@@ -3,12 +3,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <vector>
 
 #include <SDL_ttf.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include "app/window.h"
+#include "tools/virtual_hub.h"
 
 bool start_sdl_dummy() {
   SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
@@ -80,6 +82,18 @@ ScratchRunDir::ScratchRunDir() : path(make_temp_dir()) {
 }
 
 ScratchRunDir::~ScratchRunDir() { remove_tree(path); }
+
+VirtualHub* start_with_hub(Program& program, const std::string& run_dir) {
+  if (chdir(run_dir.c_str()) != 0) return nullptr;
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  static std::vector<VirtualHub*> kept;  // reachable to the end: kept on purpose, not leaked
+  VirtualHub* hub = new VirtualHub;
+  kept.push_back(hub);
+  if (!hub_plug(*hub) || start_up(program, virtual_hub_port(*hub)) != 0) return nullptr;
+  for (int i = 0; i < 300 && hub_opens(*hub) == 0; ++i) SDL_Delay(10);
+  return hub_opens(*hub) > 0 ? hub : nullptr;
+}
 
 namespace {
 uint32_t fake_now(void* ctx) { return ((FakeTicks*)ctx)->now; }

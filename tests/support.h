@@ -49,6 +49,13 @@ struct ScratchRunDir {
   ~ScratchRunDir();
 };
 
+struct VirtualHub;
+// The whole program started in a run directory (entered for good) on the dummy drivers, with
+// a virtual hub in the adapter's place; returns once the link has opened the hub's terminal,
+// or null when anything failed. The hub lives to the process's end: the detached link thread
+// may still reach it after shut_down.
+VirtualHub* start_with_hub(Program& program, const std::string& run_dir);
+
 // A tick source for the main loop: time moves only when the loop waits or a test says so.
 struct FakeTicks {
   uint32_t now = 0;

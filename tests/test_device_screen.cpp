@@ -306,19 +306,9 @@ TEST_F(DeviceScreen, RunTimeTextsAreMadeAgainOnlyWhenTheyChange) {
 // Once end to end: the hub's messages through the real POSIX layer to the drawn screen.
 TEST(DeviceScreenWithHub, ShowsWhatTheHubAnnounced) {
   ScratchRunDir scratch;
-  ASSERT_EQ(chdir(scratch.path.c_str()), 0);
-  SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
-  setenv("SDL_AUDIODRIVER", "dummy", 1);
-  // The detached link thread may still reach the hub after shut_down, so it lives until
-  // the process ends, held where leak checks see it is kept on purpose.
-  static VirtualHub* kept_hub = nullptr;
-  if (!kept_hub) kept_hub = new VirtualHub;
-  VirtualHub* hub = kept_hub;
-  ASSERT_TRUE(hub_plug(*hub));
   Program p;
-  ASSERT_EQ(start_up(p, virtual_hub_port(*hub)), 0);
-  for (int i = 0; i < 300 && hub_opens(*hub) == 0; ++i) SDL_Delay(10);
-  ASSERT_GT(hub_opens(*hub), 0);
+  VirtualHub* hub = start_with_hub(p, scratch.path);
+  ASSERT_NE(hub, nullptr);
   hub_connect(*hub, 0, "A1B2C3D4E5F6");
   hub_hit(*hub, 0, 0, 32);
   hub_connect(*hub, 1, "0C1D2E3F4A5B");
