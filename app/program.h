@@ -8,6 +8,8 @@
 #include "games/games.h"
 #include "link/sensor_link.h"
 #include "screens/device_screen.h"
+#include "screens/hit_count_training.h"
+#include "screens/reaction_training.h"
 #include "store/record_store.h"
 
 struct Program {
@@ -26,6 +28,8 @@ struct Program {
   RecordStore* store = nullptr;
   SensorLink* link = nullptr;
   DeviceScreenState device_screen;
+  ReactionTrainingState reaction;
+  HitCountTrainingState hit_count;
   GameRecords games;
   float intro_clock = 0.0f;  // seconds on the intro, never reset
   bool first_frame = true;
