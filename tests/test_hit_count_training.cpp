@@ -196,29 +196,4 @@ TEST(HitCountTraining, TheClockReadsTheTimeLeftAndBlinksByItsThousandths) {
   }
 }
 
-TEST(HitCountTraining, TheCountdownBlocksEveryButtonAndKeyAndTheCountBlocksThePadButton) {
-  HitCount t;
-  t.attempt(3);
-  t.link.pads[1].connected = 1;
-  t.until_ready();
-  t.key(KEY_SPACE);
-  t.frame();
-  ASSERT_EQ(t.s.countdown.counting_down, 1);
-  const float counted = t.s.countdown.countdown_time;
-  press_every_control(t);
-  EXPECT_EQ(t.s.countdown.countdown_time, counted);
-  EXPECT_EQ(t.app.running, 1);
-  EXPECT_EQ(t.app.screen, SCREEN_HIT_COUNT_TRAINING);
-  EXPECT_EQ(t.s.best[0].count, 3);
-  EXPECT_EQ(t.s.pad.selected_pad, 1);
-
-  for (int i = 0; i < 400 && t.s.running != 1; ++i) t.frame();
-  t.click(t.layout.playerLabelRightRect);
-  EXPECT_EQ(t.s.pad.selected_pad, 1) << "not while counting";
-  t.key(KEY_ESCAPE);
-  EXPECT_EQ(t.app.screen, SCREEN_TRAINING_MENU) << "Escape abandons a running attempt";
-  EXPECT_TRUE(t.ready());
-  EXPECT_EQ(t.s.best[0].count, 0);
-}
-
 }  // namespace

@@ -39,16 +39,6 @@ struct TrainingRig {
   }
 };
 
-// Every key and every button of a training screen, one after the other.
-template <typename Screen>
-void press_every_control(Screen& t) {
-  for (int32_t key : {KEY_ESCAPE, KEY_DELETE, KEY_SPACE}) t.key(key);
-  for (const SDL_FRect* r : {&t.layout.closeButtonRect, &t.layout.backButtonRect,
-                             &t.layout.repeatButtonRect, &t.layout.playButtonRect})
-    t.click(*r);
-  t.click(t.layout.playerLabelRightRect);
-}
-
 // The mixer on the dummy driver, with an effect of ten silent seconds: every play of it holds
 // one channel for the whole test, so Mix_Playing counts the plays.
 struct CountedEffect {
