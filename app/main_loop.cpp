@@ -75,6 +75,8 @@ int start_up(Program& p, const SerialPortLayer& port) {
     return fail(7, nullptr);
   device_screen_reset(p.device_screen);
   power_training_reset(p.power_training, p.display, p.layout);
+  reaction_reset(p.reaction);
+  hit_count_reset(p.hit_count);
   GameContext games = game_context(p);
   init_games(p.games, games);
   set_music_volume(p.sounds, INTRO_MUSIC_VOLUME);

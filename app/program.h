@@ -9,6 +9,8 @@
 #include "link/sensor_link.h"
 #include "screens/device_screen.h"
 #include "screens/power_training.h"
+#include "screens/hit_count_training.h"
+#include "screens/reaction_training.h"
 #include "store/record_store.h"
 
 struct Program {
@@ -28,6 +30,8 @@ struct Program {
   SensorLink* link = nullptr;
   DeviceScreenState device_screen;
   PowerTrainingState power_training;
+  ReactionTrainingState reaction;
+  HitCountTrainingState hit_count;
   GameRecords games;
   float intro_clock = 0.0f;  // seconds on the intro, never reset
   bool first_frame = true;

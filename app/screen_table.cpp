@@ -1,8 +1,10 @@
 #include "app/screen_table.h"
 
 #include "screens/device_screen.h"
+#include "screens/hit_count_training.h"
 #include "screens/menus.h"
 #include "screens/power_training.h"
+#include "screens/reaction_training.h"
 
 namespace {
 
@@ -61,9 +63,29 @@ void power_training_on_click(Program& p) {
 void power_training_on_key(Program& p, int32_t scancode) {
   power_training_key(scancode, p.display, p.app, p.power_training, p.sounds, p.layout);
 }
+void reaction_frame(Program& p) {
+  draw_backdrop(p.clock, p.textures, p.layout);
+  reaction_update(p.reaction, p.link, p.sounds);
+  reaction_tick(p.reaction, p.clock);
+  reaction_make_texts(p.reaction);
+  reaction_draw(p.clock, p.reaction, p.palette, p.display, p.textures, p.layout, p.fonts);
+  reaction_after_draw(p.reaction, p.clock, p.sounds);
+}
+void reaction_on_click(Program& p) { reaction_click(p.pointer, p.reaction, p.app, p.sounds, p.layout); }
+void reaction_on_key(Program& p, int32_t scancode) { reaction_key(scancode, p.app, p.reaction, p.sounds); }
+
+void hit_count_frame(Program& p) {
+  draw_backdrop(p.clock, p.textures, p.layout);
+  hit_count_update(p.hit_count, p.link, p.sounds);
+  hit_count_tick(p.hit_count, p.clock, p.sounds);
+  hit_count_make_texts(p.hit_count);
+  hit_count_draw(p.clock, p.hit_count, p.palette, p.display, p.textures, p.layout, p.fonts);
+}
+void hit_count_on_click(Program& p) { hit_count_click(p.pointer, p.hit_count, p.app, p.sounds, p.layout); }
+void hit_count_on_key(Program& p, int32_t scancode) { hit_count_key(scancode, p.app, p.hit_count, p.sounds); }
 
 // --- Screens not built yet -------------------------------------------------------------
-// The statistics screen and the three trainings can be entered and show the bare backdrop;
+// The statistics screen can be entered and shows the bare backdrop;
 // Escape leaves them. Each entry is replaced when its screen is written.
 void unbuilt_training_key(Program& p, int32_t scancode) {
   if (scancode == KEY_ESCAPE) p.app.screen = SCREEN_MAIN_MENU;
@@ -114,8 +136,8 @@ const ScreenFunctions table[SCREEN_COUNT] = {
     /* SCREEN_COMPETITION_MENU */ {competition_menu_frame, nullptr, escape_to_main_menu, competition_menu_click},
     /* SCREEN_STATISTICS */ unbuilt_training,
     /* SCREEN_POWER_TRAINING */ {power_training_frame, nullptr, power_training_on_key, power_training_on_click},
-    /* SCREEN_REACTION_TRAINING */ unbuilt_training,
-    /* SCREEN_HIT_COUNT_TRAINING */ unbuilt_training,
+    /* SCREEN_REACTION_TRAINING */ {reaction_frame, nullptr, reaction_on_key, reaction_on_click},
+    /* SCREEN_HIT_COUNT_TRAINING */ {hit_count_frame, nullptr, hit_count_on_key, hit_count_on_click},
     /* SCREEN_DEVICE */ {device_frame, nullptr, device_screen_key, device_click},
     /* SCREEN_MONSTER_TRUCKS */ game_screen,
     /* SCREEN_TANKS */ game_screen,

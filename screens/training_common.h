@@ -61,3 +61,43 @@ void draw_pad_button(const FrameClock& clock, const ActivePad& pad, const Palett
 // (nothing but the shade for another digit).
 void draw_countdown(const FrameClock& clock, int32_t digit, const Palette& palette,
                     const TextureCatalog& textures, const LayoutTable& layout);
+
+// The controls every training screen answers, by clicks and keys alike.
+enum TrainingControl : int32_t {
+  CONTROL_NONE,
+  CONTROL_QUIT,   // the close cross
+  CONTROL_BACK,   // the back button or Escape
+  CONTROL_RESET,  // the reset button or Delete
+  CONTROL_START,  // the start button or Space
+  CONTROL_PAD,    // the pad button
+};
+// The control under the click: the first of quit, back, reset, start and the pad button
+// whose rectangle holds the point decides, even when the screen then refuses it.
+TrainingControl training_control_at(const PointerState& pointer, const LayoutTable& layout);
+// The control a key stands for.
+TrainingControl training_control_of_key(int32_t scancode);
+
+// What a control asks of a training screen. The countdown refuses every control; quit ends
+// the program and back goes to the training menu (both done here, on app); back and reset
+// ask for the screen's reset; start and the pad button only where the screen allows them now.
+struct TrainingPress {
+  bool reset = false;
+  bool start = false;
+  bool next_pad = false;
+};
+TrainingPress training_press(TrainingControl control, const StartCountdown& countdown,
+                             bool may_start, bool may_change_pad, AppState& app);
+
+// The results: unless the countdown runs, the shown result large in amber, centred at half the
+// width and 0.3 of the height; then the three cups and, beside each, its best result's text
+// in gold, silver and tan, left edge six units from the right, centred on the cup's height.
+void draw_training_results(const FrameClock& clock, const StartCountdown& countdown,
+                           const char* shown, const char* const best[3], const Palette& palette,
+                           const Display& display, const TextureCatalog& textures,
+                           const LayoutTable& layout, const FontSet& fonts);
+// What every training draws last: the logo and the four buttons, the pad button, and the
+// countdown over everything while it runs.
+void draw_training_controls(const FrameClock& clock, const ActivePad& pad,
+                            const StartCountdown& countdown, const Palette& palette,
+                            const TextureCatalog& textures, const LayoutTable& layout,
+                            const FontSet& fonts);
