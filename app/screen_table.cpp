@@ -109,10 +109,7 @@ GameTurn game_turn(Program& p) {
 void game_frame(Program& p) {
   p.app.music_started = 1;  // the game owns the music while it runs
   GameTurn g = game_turn(p);
-  match_poll(g.game, g.record, g.match, g.context);
-  match_start_music(g.game, g.match, p.sounds);
-  g.game.update(g.record, g.context);
-  match_countdown(g.game, g.match, p.clock.dt, p.sounds);
+  match_rules(g.game, g.record, g.match, g.context);
   g.game.draw(g.record, g.context);
   if (g.game.after_draw) g.game.after_draw(g.record, g.context);
   draw_match_hud(g.game, g.record, g.match, g.context);

@@ -167,11 +167,24 @@ void match_countdown(const GameDef& game, MatchState& m, float dt, SoundBank& so
   m.countdown_digit = 0;
 }
 
+void match_rules(const GameDef& game, void* record, MatchState& m, GameContext& c) {
+  match_poll(game, record, m, c);
+  match_start_music(game, m, c.sounds);
+  game.update(record, c);
+  match_countdown(game, m, c.clock.dt, c.sounds);
+}
+
 void place_medals(LayoutTable& l, const Display& d, Side winner) {
   float W = (float)d.width, U = d.unit;
   float near = 0.5f * W - 150.0f * U / 5.0f, far = 0.5f * W + 75.0f * U / 5.0f;
   l.medalGoldRect.x = winner == SIDE_LEFT ? near : far;
   l.medalSilverRect.x = winner == SIDE_LEFT ? far : near;
+}
+
+void match_end(MatchState& m, GameContext& c, Side winner) {
+  m.game_over = 1;
+  play_effect(c.sounds.bang);
+  place_medals(c.layout, c.display, winner);
 }
 
 void match_click(const GameDef& game, void* record, MatchState& m, GameContext& c) {

@@ -55,12 +55,16 @@ void match_init(MatchState& match);
 void match_poll(const GameDef& game, void* record, MatchState& match, GameContext& context);
 void match_start_music(const GameDef& game, MatchState& match, SoundBank& sounds);
 void match_countdown(const GameDef& game, MatchState& match, float dt, SoundBank& sounds);
+// A frame's work before its draw: the poll, the music start, the game's update, the countdown.
+void match_rules(const GameDef& game, void* record, MatchState& match, GameContext& context);
 void match_click(const GameDef& game, void* record, MatchState& match, GameContext& context);
 void match_key(const GameDef& game, void* record, MatchState& match, GameContext& context,
                int32_t scancode);
 
 // The medals at the game's end: gold on the winner's side.
 void place_medals(LayoutTable& layout, const Display& display, Side winner);
+// The game is decided: game over, the bang, and the medals.
+void match_end(MatchState& match, GameContext& context, Side winner);
 
 // The heads-up layer over the scene: the game-over shade and medals (with the game's own
 // layer between them), the buttons, the player labels and the countdown.

@@ -42,6 +42,19 @@ SDL_Color offscreen_pixel(const OffscreenRenderer& o, int x, int y) {
   return c;
 }
 
+int offscreen_differing(const OffscreenRenderer& o, const SDL_Surface* before, const SDL_FRect& r) {
+  int n = 0;
+  const SDL_Surface* now = o.surface;
+  for (int y = (int)r.y; y < (int)(r.y + r.h); ++y)
+    for (int x = (int)r.x; x < (int)(r.x + r.w); ++x) {
+      if (x < 0 || y < 0 || x >= now->w || y >= now->h) continue;
+      const Uint8* a = (const Uint8*)before->pixels + y * before->pitch + x * 4;
+      const Uint8* b = (const Uint8*)now->pixels + y * now->pitch + x * 4;
+      n += memcmp(a, b, 4) != 0;
+    }
+  return n;
+}
+
 bool begin_offscreen(OffscreenAssets& a, int w, int h) {
   if (!start_sdl_dummy() || TTF_Init() != 0) return false;
   a.screen = make_offscreen_renderer(w, h);

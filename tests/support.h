@@ -20,6 +20,8 @@ OffscreenRenderer make_offscreen_renderer(int w, int h);
 void free_offscreen_renderer(OffscreenRenderer& o);
 // The colour of one pixel of the offscreen surface.
 SDL_Color offscreen_pixel(const OffscreenRenderer& o, int x, int y);
+// How many pixels of a rectangle differ between an earlier copy of the surface and now.
+int offscreen_differing(const OffscreenRenderer& o, const SDL_Surface* before, const SDL_FRect& r);
 
 // The loader's records over an offscreen software renderer of a chosen size.
 struct OffscreenAssets {
