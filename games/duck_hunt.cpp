@@ -20,11 +20,12 @@ constexpr float FEATHER_FRAME_SECONDS = 0.1f;
 constexpr int32_t FEATHER_FRAMES = 4;
 
 // Each hunter's shot: the cosine and sine of its angle above the horizontal (37° on the left,
-// 38.5° on the right), the shell's turn as drawn, and the hunter's tilt per second of recoil.
+// 38.5° on the right), the shell's turn as drawn, and how far the hunter has tilted back when
+// his recoil ends.
 struct Gun {
   double cosine, sine;
   double shell_angle;
-  double recoil_degrees;  // at the end of the recoil
+  double recoil_degrees;
 };
 constexpr Gun guns[2] = {
     {0.798635510047, 0.601815023152, 47.0, -20.0},
@@ -69,7 +70,7 @@ constexpr Player players[2] = {
 };
 
 // Random colours, then each block of ten evened out to five of each by random flips.
-void draw_owner_pattern(int32_t (&pattern)[OWNER_PATTERN_SIZE]) {
+void new_owner_pattern(int32_t (&pattern)[OWNER_PATTERN_SIZE]) {
   for (int32_t& entry : pattern) entry = rand() % 2;
   for (int32_t start = 0; start < OWNER_PATTERN_SIZE; start += OWNER_BLOCK) {
     int32_t* block = pattern + start;
@@ -90,7 +91,7 @@ void draw_owner_pattern(int32_t (&pattern)[OWNER_PATTERN_SIZE]) {
 void reset(void* record, GameContext&) {
   DuckHuntGame& g = game_of(record);
   match_reset(g.match);
-  draw_owner_pattern(g.owner_pattern);
+  new_owner_pattern(g.owner_pattern);
   g.pattern_index = 0;
   g.left_score = g.right_score = 0;
   g.left_recoil = g.right_recoil = 0.0f;
