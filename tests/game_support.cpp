@@ -3,6 +3,18 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "app/window.h"
+
+GameRig::GameRig(int width, int height)
+    : display{nullptr, width, height, display_unit(height)}, layout(layout_at(width, height)) {}
+
+void GameRig::start(const GameDef& game, void* record) {
+  MatchState& match = game.match(record);
+  match.countdown_active = 1;
+  for (int32_t i = 0; i < 400 && match.playing == 0; ++i) frame(game, record);
+  ASSERT_EQ(match.playing, 1);
+}
+
 void GameRig::connect(const char* flags) {
   for (int32_t k = 0; k < 4; ++k) {
     link.pads[k].connected = flags[k] == '1';

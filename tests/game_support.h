@@ -13,13 +13,17 @@
 // A game's records and context at 1920x1080 with the real layout, no renderer and no sound:
 // the rules run exactly as in the program's frame, without the draw.
 struct GameRig {
+  explicit GameRig(int width = 1920, int height = 1080);
+  GameRig(const GameRig&) = delete;
+  GameRig& operator=(const GameRig&) = delete;
+
   SensorLink link;
   FrameClock clock;
-  Display display{nullptr, 1920, 1080, 27.0f};
+  Display display;
   Palette palette;
   SoundBank sounds;
   TextureCatalog textures;
-  LayoutTable layout = layout_at(1920, 1080);
+  LayoutTable layout;
   FontSet fonts;
   AppState app;
   PointerState pointer;
@@ -33,6 +37,10 @@ struct GameRig {
   void frame(const GameDef& game, void* record, float dt = 0.016f);
   // Pads 1 and 2 connected, a hit to start, and the countdown run out: playing.
   void start_playing(const GameDef& game, void* record);
+  // Pads 1 and 2 connected: the left player gets pad 1, the right one pad 2.
+  void connect_two_pads() { connect("1100"); }
+  // The countdown started and run out in frames: the game plays.
+  void start(const GameDef& game, void* record);
 };
 
 // A game's scene drawn on the software renderer at 1920x1080 with the real pictures.
