@@ -71,6 +71,7 @@ int start_up(Program& p, const SerialPortLayer& port) {
   if (load_assets(p.clock, p.display, p.textures, p.layout, p.palette, p.fonts) != 0)
     return fail(7, nullptr);
   device_screen_reset(p.device_screen);
+  statistics_init(p.statistics);
   GameContext games = game_context(p);
   init_games(p.games, games);
   set_music_volume(p.sounds, INTRO_MUSIC_VOLUME);

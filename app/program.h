@@ -8,6 +8,7 @@
 #include "games/games.h"
 #include "link/sensor_link.h"
 #include "screens/device_screen.h"
+#include "screens/statistics.h"
 #include "store/record_store.h"
 
 struct Program {
@@ -26,6 +27,7 @@ struct Program {
   RecordStore* store = nullptr;
   SensorLink* link = nullptr;
   DeviceScreenState device_screen;
+  StatisticsState statistics;
   GameRecords games;
   float intro_clock = 0.0f;  // seconds on the intro, never reset
   bool first_frame = true;

@@ -2,6 +2,7 @@
 
 #include "screens/device_screen.h"
 #include "screens/menus.h"
+#include "screens/statistics.h"
 
 namespace {
 
@@ -47,8 +48,23 @@ void device_screen_key(Program& p, int32_t scancode) {
   if (scancode == KEY_ESCAPE && !device_screen_busy(p.device_screen)) p.app.screen = SCREEN_MAIN_MENU;
 }
 
+void statistics_frame(Program& p) {
+  draw_backdrop(p.clock, p.textures, p.layout);
+  statistics_update(p.statistics, p.store, p.layout, p.display);
+  statistics_draw(p.clock, p.statistics, p.textures, p.layout, p.display, p.palette, p.fonts);
+}
+void statistics_poll(Program& p) {
+  statistics_pointer_poll(p.pointer, p.statistics, p.layout, p.store, p.display);
+}
+void statistics_screen_click(Program& p) {
+  statistics_click(p.pointer, p.statistics, p.app, p.layout, p.store);
+}
+void statistics_screen_key(Program& p, int32_t scancode) {
+  statistics_key(scancode, p.display, p.statistics, p.app, p.store);
+}
+
 // --- Screens not built yet -------------------------------------------------------------
-// The statistics screen and the three trainings can be entered and show the bare backdrop;
+// The three trainings can be entered and show the bare backdrop;
 // Escape leaves them. Each entry is replaced when its screen is written.
 void unbuilt_training_key(Program& p, int32_t scancode) {
   if (scancode == KEY_ESCAPE) p.app.screen = SCREEN_MAIN_MENU;
@@ -97,7 +113,7 @@ const ScreenFunctions table[SCREEN_COUNT] = {
     /* SCREEN_MAIN_MENU */ {main_menu_frame, nullptr, nullptr, main_menu_click},
     /* SCREEN_TRAINING_MENU */ {training_menu_frame, nullptr, escape_to_main_menu, training_menu_click},
     /* SCREEN_COMPETITION_MENU */ {competition_menu_frame, nullptr, escape_to_main_menu, competition_menu_click},
-    /* SCREEN_STATISTICS */ unbuilt_training,
+    /* SCREEN_STATISTICS */ {statistics_frame, statistics_poll, statistics_screen_key, statistics_screen_click},
     /* SCREEN_POWER_TRAINING */ unbuilt_training,
     /* SCREEN_REACTION_TRAINING */ unbuilt_training,
     /* SCREEN_HIT_COUNT_TRAINING */ unbuilt_training,

@@ -44,7 +44,11 @@ void draw_runtime_text_centred(const FrameClock& clock, TTF_Font* font, const ch
   SDL_DestroyTexture(texture);
 }
 
-void fill_screen(const FrameClock& clock, SDL_Color colour, const LayoutTable& layout) {
+void fill_rect(const FrameClock& clock, SDL_Color colour, const SDL_FRect& rect) {
   SDL_SetRenderDrawColor(clock.renderer, colour.r, colour.g, colour.b, colour.a);
-  SDL_RenderFillRectF(clock.renderer, &layout.fullScreenRect);
+  SDL_RenderFillRectF(clock.renderer, &rect);
+}
+
+void fill_screen(const FrameClock& clock, SDL_Color colour, const LayoutTable& layout) {
+  fill_rect(clock, colour, layout.fullScreenRect);
 }
