@@ -206,8 +206,8 @@ void draw_header_and_records(const Frame& f) {
   white_line(f.c, f.palette, 2 * f.u, 17.5f * f.u, f.W - 2 * f.u, 17.5f * f.u);
 }
 
-// The chart under its bars: the shaded area, the axes with their arrow heads and labels, the
-// bar-width buttons while hovered, and the window's ends with its label.
+// The chart under its bars: the shaded area, the axes with their arrow heads and labels, and
+// the window's ends with its label.
 void draw_chart_frame(const Frame& f) {
   const SDL_FRect& chart = f.l.chartRect;
   fill_rect(f.c, f.palette.shade, chart);
@@ -217,12 +217,6 @@ void draw_chart_frame(const Frame& f) {
   draw_items(f.c, f.t, f.l, axis_labels);
   SDL_RenderCopyExF(f.c.renderer, f.t.arrowHeadWhite, nullptr, &f.l.axisArrowXRect, 90.0, nullptr,
                     SDL_FLIP_NONE);
-  if (f.s.chart_hover == 1) {
-    SDL_RenderCopy(f.c.renderer, f.s.minus_hover == 1 ? f.t.captionMinusWhite : f.t.captionMinusGrey,
-                   nullptr, &f.l.minusRect);
-    SDL_RenderCopy(f.c.renderer, f.s.plus_hover == 1 ? f.t.captionPlusWhite : f.t.captionPlusGrey,
-                   nullptr, &f.l.plusRect);
-  }
 
   const ChartWindow w = statistics_window(f.s, f.s.view);
   const SDL_Color colour = f.s.mode == MODE_CURRENT_RUN ? f.palette.lime
@@ -245,9 +239,14 @@ void draw_chart_frame(const Frame& f) {
   }
 }
 
-// Over the bars while hovered: the four arrows and the mode dot.
+// Over the bars while hovered: the bar-width buttons (under tall bars they would be lost), the
+// four arrows and the mode dot.
 void draw_navigation(const Frame& f) {
   if (f.s.chart_hover != 1) return;
+  SDL_RenderCopy(f.c.renderer, f.s.minus_hover == 1 ? f.t.captionMinusWhite : f.t.captionMinusGrey,
+                 nullptr, &f.l.minusRect);
+  SDL_RenderCopy(f.c.renderer, f.s.plus_hover == 1 ? f.t.captionPlusWhite : f.t.captionPlusGrey,
+                 nullptr, &f.l.plusRect);
   for (const NavArrow& a : nav_arrows)
     SDL_RenderCopyExF(f.c.renderer, f.s.*a.hover == 1 ? f.t.triangleWhite : f.t.triangleGrey, nullptr,
                       &(f.l.*a.rect), a.angle, nullptr, SDL_FLIP_NONE);

@@ -7,6 +7,9 @@
 //           | FRAME:hub:connect,PAD,MAC | FRAME:hub:hit,PAD,POWER,CHARGE | FRAME:hub:disconnect,PAD
 //             (a virtual hub takes the adapter's place; pads count from 1)
 //           | FRAME:wait:MS (real time, for the link thread to read what the hub sent)
+//           | FRAME:hover:RECT[,INDEX] (the pointer moved to a layout rectangle's centre, no click)
+//           | FRAME:store:hit,POWER,SECONDS_AGO (a result stored as the hit-power training
+//             stores it: the insert request and the run's best three)
 //
 // Every frame is exactly 16 ms of virtual time, so frame 300 is 4.8 s after start.
 // The program ends after the last step.
@@ -16,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -71,6 +75,21 @@ bool find_rect(const Program& p, const std::string& arg, int& x, int& y) {
   return false;
 }
 
+void store_command(Program& p, const std::string& arg) {
+  int power = 0, ago = 0;
+  if (!p.store || sscanf(arg.c_str(), "hit,%d,%d", &power, &ago) != 2) {
+    fprintf(stderr, "hxm-screenshot: bad store step %s\n", arg.c_str());
+    return;
+  }
+  const char* mac = "A4C1380F12AB";
+  DateTime when = local_date_time_at((int64_t)time(nullptr) - ago);
+  store_queue_result(*p.store, power, 2.0f, mac, when);
+  RunBest best{power, "", ""};
+  format_date_time(best.when, sizeof best.when, when);
+  snprintf(best.mac4, sizeof best.mac4, "%s", mac + 8);
+  store_rank_run_best(*p.store, best);
+}
+
 void hub_command(Script& s, const std::string& arg) {
   // Messages sent before the link opens the terminal would merge into one read.
   for (int i = 0; i < 200 && hub_opens(s.hub) == 0; ++i) SDL_Delay(10);
@@ -100,6 +119,16 @@ void push_steps(Program& p, void* ctx) {
       int x = 0, y = 0;
       if (find_rect(p, step.arg, x, y)) push_click(p, x, y);
       else fprintf(stderr, "hxm-screenshot: no rectangle %s\n", step.arg.c_str());
+    } else if (step.action == "hover") {
+      int x = 0, y = 0;
+      if (find_rect(p, step.arg, x, y)) {
+        SDL_WarpMouseInWindow(p.display.window, x, y);
+        SDL_PumpEvents();
+      } else {
+        fprintf(stderr, "hxm-screenshot: no rectangle %s\n", step.arg.c_str());
+      }
+    } else if (step.action == "store") {
+      store_command(p, step.arg);
     } else if (step.action == "hub") {
       hub_command(*s, step.arg);
     } else if (step.action == "wait") {
