@@ -3,7 +3,7 @@ BUILD      ?= build
 CMAKE_ARGS ?=
 JOBS       ?= 2
 
-.PHONY: run test build setup demo screenshots contact-sheet layout-overlay listen clean
+.PHONY: run test build setup package demo screenshots contact-sheet layout-overlay listen soak clean
 
 run: build
 	cd $(BUILD)/run && ./hxm
@@ -17,6 +17,10 @@ build: setup
 
 setup:
 	./scripts/setup
+
+# The Debian package: $(BUILD)/hxm_<version>_amd64.deb.
+package: build
+	cmake --build $(BUILD) --target package
 
 demo: build
 	cd $(BUILD)/run && ./hxm-demo
@@ -36,6 +40,12 @@ layout-overlay: build
 # Length, peak and RMS of each of the 16 sound files.
 listen: build
 	./scripts/listen $(BUILD)
+
+# The chaos driver for a long run: SOAK_MINUTES of wall time (30 by default), one seed.
+SOAK_MINUTES ?= 30
+SOAK_SEED    ?= $(shell date +%s)
+soak: build
+	$(BUILD)/tools/hxm-chaos --seed $(SOAK_SEED) --minutes $(SOAK_MINUTES)
 
 clean:
 	rm -rf $(BUILD)

@@ -2,6 +2,7 @@
 #include <SDL_ttf.h>
 #include <cstdio>
 
+#include "app/data_dir.h"
 #include "app/input.h"
 #include "app/program.h"
 #include "app/screen_table.h"
@@ -57,7 +58,8 @@ int start_up(Program& p, const SerialPortLayer& port) {
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO) != 0) return fail(2, "cannot start SDL");
   if (TTF_Init() != 0) return fail(3, "cannot start the font library");
   if ((IMG_Init(IMG_INIT_PNG) & IMG_INIT_PNG) == 0) return fail(4, "no PNG support");
-  load_sound_bank(p.sounds);
+  std::string data_dir = find_data_dir(program_dir());
+  load_sound_bank(p.sounds, data_dir.c_str());
   p.app = AppState{};
   p.store = start_record_store(&p.app, nullptr);  // its first read-all runs meanwhile
   create_window(p.display);
@@ -68,7 +70,8 @@ int start_up(Program& p, const SerialPortLayer& port) {
   p.pointer.right_down = 0;
   SDL_GetMouseState(&p.pointer.x, &p.pointer.y);
   p.palette = Palette{};
-  if (load_assets(p.clock, p.display, p.textures, p.layout, p.palette, p.fonts) != 0)
+  if (load_assets(p.clock, p.display, p.textures, p.layout, p.palette, p.fonts,
+                  data_dir.c_str()) != 0)
     return fail(7, nullptr);
   device_screen_reset(p.device_screen);
   statistics_init(p.statistics);

@@ -3,6 +3,7 @@
 #include <SDL_image.h>
 
 #include <atomic>
+#include <string>
 #include <thread>
 
 namespace {
@@ -38,15 +39,16 @@ bool decode_images(SDL_Surface* surfaces[IMAGE_COUNT]) {
   return true;
 }
 
-bool open_fonts(FontSet& fonts, float unit) {
+bool open_fonts(FontSet& fonts, float unit, const char* data_dir) {
+  std::string path = std::string(data_dir) + FONT_PATH;
   int sizes[5];
   font_point_sizes(unit, sizes);
   TTF_Font** slots[5] = {&fonts.fontSmall, &fonts.fontMedium, &fonts.fontLarge, &fonts.fontHuge,
                          &fonts.fontGiant};
   for (int i = 0; i < 5; ++i) {
-    *slots[i] = TTF_OpenFont(FONT_PATH, sizes[i]);
+    *slots[i] = TTF_OpenFont(path.c_str(), sizes[i]);
     if (!*slots[i]) {
-      SDL_SetError("cannot open %s: %s", FONT_PATH, TTF_GetError());
+      SDL_SetError("cannot open %s: %s", path.c_str(), TTF_GetError());
       return false;
     }
   }
@@ -61,7 +63,7 @@ void measure_texts(const FontSet& fonts, PixelSize sizes[TEXT_COUNT]) {
 }
 
 int load_assets(FrameClock& clock, Display& display, TextureCatalog& textures, LayoutTable& layout,
-                Palette& palette, FontSet& fonts) {
+                Palette& palette, FontSet& fonts, const char* data_dir) {
   LayoutInput in;
   in.width = display.width;
   in.height = display.height;
@@ -76,7 +78,7 @@ int load_assets(FrameClock& clock, Display& display, TextureCatalog& textures, L
   for (SDL_Surface* s : surfaces) SDL_FreeSurface(s);
   if (!decoded) return 1;
 
-  if (!open_fonts(fonts, display.unit)) return 1;
+  if (!open_fonts(fonts, display.unit, data_dir)) return 1;
   measure_texts(fonts, in.text);
   for (int32_t i = 0; i < TEXT_COUNT; ++i) {
     const TextInfo& t = text_info[i];

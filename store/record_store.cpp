@@ -80,6 +80,7 @@ bool queue_locked(RecordStore& store, const StoreRequest& request) {
       array_append(store.requests, store.request_count, store.request_capacity);
   if (!slot) return false;
   *slot = request;
+  if (request.code == STORE_DELETE_ALL) store.deletes_queued += 1;
   pthread_cond_signal(&store.wake);
   return true;
 }

@@ -349,11 +349,14 @@ TEST(Binary, ExitsCleanlyOnInterrupt) {
     execl(HXM_BINARY, HXM_BINARY, (char*)nullptr);
     _exit(101);
   }
-  SDL_Delay(1500);
+  // SDL takes over SIGINT in its start; the database appears just after it.
+  std::string db = scratch.path + "/hxm.db";
+  for (int i = 0; i < 600 && access(db.c_str(), F_OK) != 0; ++i) SDL_Delay(50);
+  SDL_Delay(500);
   kill(pid, SIGINT);
   int status = 0;
   pid_t done = 0;
-  for (int i = 0; i < 100 && done == 0; ++i) {
+  for (int i = 0; i < 600 && done == 0; ++i) {  // start-up may be slow on a loaded machine
     done = waitpid(pid, &status, WNOHANG);
     if (done == 0) SDL_Delay(50);
   }
