@@ -77,6 +77,7 @@ int start_up(Program& p, const SerialPortLayer& port) {
   power_training_reset(p.power_training, p.display, p.layout);
   reaction_reset(p.reaction);
   hit_count_reset(p.hit_count);
+  statistics_init(p.statistics);
   GameContext games = game_context(p);
   init_games(p.games, games);
   set_music_volume(p.sounds, INTRO_MUSIC_VOLUME);

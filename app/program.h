@@ -11,6 +11,7 @@
 #include "screens/power_training.h"
 #include "screens/hit_count_training.h"
 #include "screens/reaction_training.h"
+#include "screens/statistics.h"
 #include "store/record_store.h"
 
 struct Program {
@@ -32,6 +33,7 @@ struct Program {
   PowerTrainingState power_training;
   ReactionTrainingState reaction;
   HitCountTrainingState hit_count;
+  StatisticsState statistics;
   GameRecords games;
   float intro_clock = 0.0f;  // seconds on the intro, never reset
   bool first_frame = true;

@@ -5,6 +5,7 @@
 #include "screens/menus.h"
 #include "screens/power_training.h"
 #include "screens/reaction_training.h"
+#include "screens/statistics.h"
 
 namespace {
 
@@ -13,8 +14,6 @@ void intro_frame(Program& p) {
   if (p.intro_clock >= INTRO_SECONDS) p.app.screen = SCREEN_MAIN_MENU;
   draw_intro(p.clock, p.textures, p.layout);
 }
-
-void backdrop_frame(Program& p) { draw_backdrop(p.clock, p.textures, p.layout); }
 
 void main_menu_frame(Program& p) {
   draw_backdrop(p.clock, p.textures, p.layout);
@@ -84,14 +83,21 @@ void hit_count_frame(Program& p) {
 void hit_count_on_click(Program& p) { hit_count_click(p.pointer, p.hit_count, p.app, p.sounds, p.layout); }
 void hit_count_on_key(Program& p, int32_t scancode) { hit_count_key(scancode, p.app, p.hit_count, p.sounds); }
 
-// --- Screens not built yet -------------------------------------------------------------
-// The statistics screen can be entered and shows the bare backdrop;
-// Escape leaves them. Each entry is replaced when its screen is written.
-void unbuilt_training_key(Program& p, int32_t scancode) {
-  if (scancode == KEY_ESCAPE) p.app.screen = SCREEN_MAIN_MENU;
+void statistics_frame(Program& p) {
+  draw_backdrop(p.clock, p.textures, p.layout);
+  statistics_update(p.statistics, p.store, p.layout, p.display);
+  statistics_draw(p.clock, p.statistics, p.textures, p.layout, p.display, p.palette, p.fonts);
 }
-const ScreenFunctions unbuilt_training{backdrop_frame, nullptr, unbuilt_training_key, nullptr};
-// -------------------------------------------------------------------------------------------
+void statistics_poll(Program& p) {
+  statistics_pointer_poll(p.pointer, p.statistics, p.layout, p.store, p.display);
+}
+void statistics_screen_click(Program& p) {
+  statistics_click(p.pointer, p.statistics, p.app, p.layout, p.store);
+}
+void statistics_screen_key(Program& p, int32_t scancode) {
+  statistics_key(scancode, p.display, p.statistics, p.app, p.store);
+}
+
 
 // The one adapter for every game: the match runs the frame and hands the game its turns.
 struct GameTurn {
@@ -131,7 +137,7 @@ const ScreenFunctions table[SCREEN_COUNT] = {
     /* SCREEN_MAIN_MENU */ {main_menu_frame, nullptr, nullptr, main_menu_click},
     /* SCREEN_TRAINING_MENU */ {training_menu_frame, nullptr, escape_to_main_menu, training_menu_click},
     /* SCREEN_COMPETITION_MENU */ {competition_menu_frame, nullptr, escape_to_main_menu, competition_menu_click},
-    /* SCREEN_STATISTICS */ unbuilt_training,
+    /* SCREEN_STATISTICS */ {statistics_frame, statistics_poll, statistics_screen_key, statistics_screen_click},
     /* SCREEN_POWER_TRAINING */ {power_training_frame, nullptr, power_training_on_key, power_training_on_click},
     /* SCREEN_REACTION_TRAINING */ {reaction_frame, nullptr, reaction_on_key, reaction_on_click},
     /* SCREEN_HIT_COUNT_TRAINING */ {hit_count_frame, nullptr, hit_count_on_key, hit_count_on_click},

@@ -55,7 +55,11 @@ void draw_runtime_text_left_centred(const FrameClock& clock, TTF_Font* font, con
   draw_anchored(clock, font, text, colour, x, 0.0f, y);
 }
 
-void fill_screen(const FrameClock& clock, SDL_Color colour, const LayoutTable& layout) {
+void fill_rect(const FrameClock& clock, SDL_Color colour, const SDL_FRect& rect) {
   SDL_SetRenderDrawColor(clock.renderer, colour.r, colour.g, colour.b, colour.a);
-  SDL_RenderFillRectF(clock.renderer, &layout.fullScreenRect);
+  SDL_RenderFillRectF(clock.renderer, &rect);
+}
+
+void fill_screen(const FrameClock& clock, SDL_Color colour, const LayoutTable& layout) {
+  fill_rect(clock, colour, layout.fullScreenRect);
 }

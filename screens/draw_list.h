@@ -37,5 +37,7 @@ void draw_runtime_text_centred(const FrameClock& clock, TTF_Font* font, const ch
 // The same with its left edge at x and centred vertically on y (half the height truncated).
 void draw_runtime_text_left_centred(const FrameClock& clock, TTF_Font* font, const char* text,
                                     SDL_Color colour, float x, float y);
+// Fills a rectangle with a colour, blended by its alpha.
+void fill_rect(const FrameClock& clock, SDL_Color colour, const SDL_FRect& rect);
 // Fills fullScreenRect with a colour: the shade behind dialogs, countdowns and game ends.
 void fill_screen(const FrameClock& clock, SDL_Color colour, const LayoutTable& layout);

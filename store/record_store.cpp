@@ -1,4 +1,5 @@
 // The shared record: allocation, the thread's life, and what the screens queue and read.
+#include "app/helpers.h"
 #include "app/lock_hold.h"
 #include "app/worker_thread.h"
 #include "store/record_store.h"
@@ -185,10 +186,16 @@ DateTime hour_end_of(const DateTime& t) {
   return h;
 }
 
-DateTime local_date_time() {
-  time_t now = time(nullptr);
+DateTime local_date_time() { return local_date_time_at((int64_t)time(nullptr)); }
+
+int64_t date_time_seconds(const DateTime& t) {
+  return calendar_time(t.year, t.month, t.day, t.hour, t.minute, t.second);
+}
+
+DateTime local_date_time_at(int64_t at) {
+  time_t when = (time_t)at;
   struct tm local = {};
-  localtime_r(&now, &local);
+  localtime_r(&when, &local);
   DateTime t;
   t.year = local.tm_year + 1900;
   t.month = local.tm_mon + 1;

@@ -127,6 +127,29 @@ int64_t row_time(HourClock& clock, const HitRow& row) {
   return hour_start_time(clock, row) + row.minute * 60 + row.second;
 }
 
+// One row of the read-all statement: columns 0 to 10 in table order. NULL text reads as empty;
+// the MAC is kept whole in `hit` and cut to its field in the row.
+void decode_hit(sqlite3_stmt* stmt, HourClock& clock, StoredHit& hit) {
+  HitRow& row = hit.row;
+  row = HitRow{};
+  hit.id = sqlite3_column_int64(stmt, 0);
+  row.record_position = sqlite3_column_int(stmt, 1);
+  row.value = sqlite3_column_int(stmt, 2);
+  hit.game_time = sqlite3_column_double(stmt, 3);
+  row.game_time = whole_seconds(hit.game_time);
+  row.year = sqlite3_column_int(stmt, 4);
+  row.month = sqlite3_column_int(stmt, 5);
+  row.day = sqlite3_column_int(stmt, 6);
+  row.hour = sqlite3_column_int(stmt, 7);
+  row.minute = sqlite3_column_int(stmt, 8);
+  row.second = sqlite3_column_int(stmt, 9);
+  const unsigned char* mac = sqlite3_column_text(stmt, 10);
+  hit.mac_bytes = mac ? sqlite3_column_bytes(stmt, 10) : 0;
+  hit.mac = mac ? (const char*)mac : "";
+  copy_text(mac, hit.mac_bytes, row.mac_address, (int)sizeof row.mac_address);
+  row.time = row_time(clock, row);
+}
+
 // The covered period of one read-all; both times start at 0, so a period already set by an
 // earlier read-all keeps its first hour.
 struct PeriodScan {
@@ -171,34 +194,24 @@ void read_all(RecordStore& store, const char* path) {
   PeriodScan scan;
   HourClock clock;
   int32_t read = 0;
+  StoredHit hit;
   while (sqlite3_step(stmt) == SQLITE_ROW) {
-    HitRow row;
-    int64_t id = sqlite3_column_int64(stmt, 0);
-    row.record_position = sqlite3_column_int(stmt, 1);
-    row.value = sqlite3_column_int(stmt, 2);
-    row.game_time = whole_seconds(sqlite3_column_double(stmt, 3));
-    row.year = sqlite3_column_int(stmt, 4);
-    row.month = sqlite3_column_int(stmt, 5);
-    row.day = sqlite3_column_int(stmt, 6);
-    row.hour = sqlite3_column_int(stmt, 7);
-    row.minute = sqlite3_column_int(stmt, 8);
-    row.second = sqlite3_column_int(stmt, 9);
-    const unsigned char* mac = sqlite3_column_text(stmt, 10);
-    int mac_bytes = sqlite3_column_bytes(stmt, 10);
-    copy_text(mac, mac_bytes, row.mac_address, (int)sizeof row.mac_address);
+    decode_hit(stmt, clock, hit);
+    const HitRow& row = hit.row;
     ++read;
 
     BestEntry entry;
     int position = row.record_position;
     if (position >= 1 && position <= 3) {
       entry.value = row.value;
-      entry.id = (int32_t)id;
+      entry.id = (int32_t)hit.id;
       format_date_time(entry.when, (int)sizeof entry.when, date_time_of(row));
-      int tail = mac_bytes < 4 ? mac_bytes : 4;  // the last four of the whole text
-      copy_text(mac ? mac + mac_bytes - tail : nullptr, tail, entry.mac4, (int)sizeof entry.mac4);
+      int tail = hit.mac_bytes < 4 ? hit.mac_bytes : 4;  // the last four of the whole text
+      copy_text((const unsigned char*)hit.mac + hit.mac_bytes - tail, tail, entry.mac4,
+                (int)sizeof entry.mac4);
     }
     // mktime stays outside the lock: the main thread takes it every frame.
-    int64_t t = row_time(clock, row);
+    int64_t t = row.time;
     int64_t hour_start = hour_start_time(clock, row);
 
     {
@@ -397,6 +410,29 @@ bool store_set_position(sqlite3* db, int64_t id, int position) {
   }
   sqlite3_finalize(stmt);
   return ok;
+bool store_read_rows(const char* path, void (*visit)(const StoredHit& hit, void* ctx), void* ctx,
+                     char* error, int error_size) {
+  sqlite3* db = nullptr;
+  sqlite3_stmt* stmt = nullptr;
+  int rc = sqlite3_open_v2(path, &db, SQLITE_OPEN_READONLY, nullptr);
+  if (rc == SQLITE_OK) {
+    sqlite3_busy_timeout(db, BUSY_TIMEOUT_MS);
+    rc = sqlite3_prepare_v2(db, STORE_READ_ALL_SQL, -1, &stmt, nullptr);
+  }
+  if (rc == SQLITE_OK) {
+    HourClock clock;
+    StoredHit hit;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+      decode_hit(stmt, clock, hit);
+      visit(hit, ctx);
+    }
+    if (rc == SQLITE_DONE) rc = SQLITE_OK;
+  }
+  if (rc != SQLITE_OK && error_size > 0)
+    snprintf(error, (size_t)error_size, "%s", db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+  sqlite3_finalize(stmt);
+  sqlite3_close(db);
+  return rc == SQLITE_OK;
 }
 
 void store_begin(RecordStore& store) {

@@ -135,11 +135,12 @@ TEST_F(Loop, EscapeFollowsEachScreensRule) {
                {SCREEN_DEVICE, 0, SCREEN_MAIN_MENU},
                {SCREEN_DEVICE, 1, SCREEN_DEVICE},
                {SCREEN_DEVICE, 2, SCREEN_DEVICE},
-               // screens not built yet can be left with Escape
                {SCREEN_STATISTICS, 0, SCREEN_MAIN_MENU},
                // the trainings go back to their menu
                {SCREEN_REACTION_TRAINING, 0, SCREEN_TRAINING_MENU},
                {SCREEN_HIT_COUNT_TRAINING, 0, SCREEN_TRAINING_MENU},
+               // screens not built yet can be left with Escape
+               {SCREEN_HIT_COUNT_TRAINING, 0, SCREEN_MAIN_MENU},
                {SCREEN_TANKS, 0, SCREEN_COMPETITION_MENU},
                {SCREEN_PROSPECTORS, 0, SCREEN_COMPETITION_MENU}};
   for (const Case& c : cases) {

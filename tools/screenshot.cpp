@@ -12,6 +12,9 @@
 //             duck_down, a shot where the duck nearest the centre is, which the next frame's
 //             rules bring down; ducks_flown, the last duck has come and every one has gone;
 //             fuse, the dynamite's clock at its last 0.3 s)
+//           | FRAME:hover:RECT[,INDEX] (the pointer moved to a layout rectangle's centre, no click)
+//           | FRAME:store:hit,POWER,SECONDS_AGO (a result stored as the hit-power training
+//             stores it: the insert request and the run's best three)
 //
 // Every frame is 16 ms of virtual time unless paced otherwise, so frame 300 is 4.8 s after
 // start. The program ends after the last step.
@@ -22,6 +25,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -76,6 +80,21 @@ bool find_rect(const Program& p, const std::string& arg, int& x, int& y) {
     return true;
   }
   return false;
+}
+
+void store_command(Program& p, const std::string& arg) {
+  int power = 0, ago = 0;
+  if (!p.store || sscanf(arg.c_str(), "hit,%d,%d", &power, &ago) != 2) {
+    fprintf(stderr, "hxm-screenshot: bad store step %s\n", arg.c_str());
+    return;
+  }
+  const char* mac = "A4C1380F12AB";
+  DateTime when = local_date_time_at((int64_t)time(nullptr) - ago);
+  store_queue_result(*p.store, power, 2.0f, mac, when);
+  RunBest best{power, "", ""};
+  format_date_time(best.when, sizeof best.when, when);
+  snprintf(best.mac4, sizeof best.mac4, "%s", mac + 8);
+  store_rank_run_best(*p.store, best);
 }
 
 void hub_command(Script& s, const std::string& arg) {
@@ -145,6 +164,16 @@ void push_steps(Program& p, void* ctx) {
       int x = 0, y = 0;
       if (find_rect(p, step.arg, x, y)) push_click(p, x, y);
       else fprintf(stderr, "hxm-screenshot: no rectangle %s\n", step.arg.c_str());
+    } else if (step.action == "hover") {
+      int x = 0, y = 0;
+      if (find_rect(p, step.arg, x, y)) {
+        SDL_WarpMouseInWindow(p.display.window, x, y);
+        SDL_PumpEvents();
+      } else {
+        fprintf(stderr, "hxm-screenshot: no rectangle %s\n", step.arg.c_str());
+      }
+    } else if (step.action == "store") {
+      store_command(p, step.arg);
     } else if (step.action == "hub") {
       hub_command(*s, step.arg);
     } else if (step.action == "wait") {
