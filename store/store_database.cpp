@@ -410,6 +410,8 @@ bool store_set_position(sqlite3* db, int64_t id, int position) {
   }
   sqlite3_finalize(stmt);
   return ok;
+}
+
 bool store_read_rows(const char* path, void (*visit)(const StoredHit& hit, void* ctx), void* ctx,
                      char* error, int error_size) {
   sqlite3* db = nullptr;

@@ -139,8 +139,6 @@ TEST_F(Loop, EscapeFollowsEachScreensRule) {
                // the trainings go back to their menu
                {SCREEN_REACTION_TRAINING, 0, SCREEN_TRAINING_MENU},
                {SCREEN_HIT_COUNT_TRAINING, 0, SCREEN_TRAINING_MENU},
-               // screens not built yet can be left with Escape
-               {SCREEN_HIT_COUNT_TRAINING, 0, SCREEN_MAIN_MENU},
                {SCREEN_TANKS, 0, SCREEN_COMPETITION_MENU},
                {SCREEN_PROSPECTORS, 0, SCREEN_COMPETITION_MENU}};
   for (const Case& c : cases) {
