@@ -547,14 +547,16 @@ bool run_chaos(const ChaosConfig& config, ChaosReport& report) {
   random_between(0.0f, 1.0f);  // the program's one seeding happens now...
   srand(config.seed);          // ...and the script's seed replaces it
 
-  // The link thread may call the port after shutdown: the port lives as long as the process.
-  static ScriptedPort* kept_port = nullptr;
-  kept_port = new ScriptedPort;
-  ScriptedPort& port = *kept_port;
+  // The link thread may still call the port after shutdown, so the port is freed only once
+  // that thread has gone; a port a stuck thread still holds stays in this list.
+  static std::vector<ScriptedPort*> held_ports;
+  ScriptedPort* owned_port = new ScriptedPort;
+  ScriptedPort& port = *owned_port;
   int32_t threads_before = thread_count();
   Program* program = new Program;
   if (int code = start_up(*program, scripted_layer(port)); code != 0) {
     report.failure = "start-up failed with exit code " + std::to_string(code);
+    held_ports.push_back(owned_port);
     delete program;
     return false;
   }
@@ -592,8 +594,12 @@ bool run_chaos(const ChaosConfig& config, ChaosReport& report) {
   // The two worker threads end once stopped; nothing else may be left running.
   Clock::time_point stopped = Clock::now();
   while (thread_count() > threads_before && seconds_since(stopped) < 10.0) usleep(10000);
-  if (ok && thread_count() > threads_before)
-    ok = d.fail("threads left running after shutdown: " + std::to_string(thread_count() - threads_before));
+  if (thread_count() > threads_before) {
+    held_ports.push_back(owned_port);
+    if (ok) ok = d.fail("threads left running after shutdown: " + std::to_string(thread_count() - threads_before));
+  } else {
+    delete owned_port;
+  }
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
   // Memory stays flat once warmed up (the sanitizers keep freed memory aside, so only here).
   // The rows the screens hold grow with the table: allow for them.
