@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "app/hit_test.h"
-#include "store/record_store.h"
 #include "screens/draw_list.h"
+#include "store/record_store.h"
 
 namespace {
 
