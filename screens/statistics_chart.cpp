@@ -55,23 +55,40 @@ void lay_every_bar(ChartBars& bars, const ChartRows& rows, const ChartGeometry& 
   });
 }
 
-// Per column, what the grey bars laid so far cover: every row from cover_top down to the
-// axis row `low_row` (bars of the axis rows all end within the three rows there), and the
-// two axis rows themselves as bits.
+// What the grey bars laid so far cover. Every bar is equally wide, so they are kept by the
+// column they start in: the highest top there, and which of the two axis rows they fill (bars
+// of powers 0 to 255 all end within the three rows at the axis, so above those rows a bar
+// covers everything from its top down). A column's cover is that of the starts within one bar
+// width to its left: the cost does not grow with the number of bars or their width.
 struct Axis {
   int32_t low_row;  // first row below the skyline part: the base row less one
   int32_t first_column;
+  int32_t bar_width;  // in whole pixels
 };
 
-void cover(ChartBars& bars, const Axis& a, const BarPixels& p) {
-  for (int32_t c = p.x; c < p.x + p.w; ++c) {
-    size_t i = (size_t)(c - a.first_column);
-    if (p.y < bars.cover_top[i]) bars.cover_top[i] = p.y;
-    for (int32_t k = 0; k < 2; ++k) {
-      int32_t row = a.low_row + k;
-      if (p.y <= row && row < p.y + p.h) bars.cover_low[i] |= (uint8_t)(1 << k);
-    }
+uint8_t axis_rows(const Axis& a, const BarPixels& p) {
+  uint8_t bits = 0;
+  for (int32_t k = 0; k < 2; ++k) {
+    int32_t row = a.low_row + k;
+    if (p.y <= row && row < p.y + p.h) bits |= (uint8_t)(1 << k);
   }
+  return bits;
+}
+
+void cover(ChartBars& bars, const Axis& a, const BarPixels& p) {
+  size_t start = (size_t)(p.x - a.first_column);
+  if (p.y < bars.cover_top[start]) bars.cover_top[start] = p.y;
+  bars.cover_low[start] |= axis_rows(a, p);
+}
+
+ChartCover column_cover(const ChartBars& bars, const Axis& a, int32_t column) {
+  ChartCover c{a.low_row, 0};
+  int32_t i = column - a.first_column;
+  for (int32_t s = i - a.bar_width + 1 > 0 ? i - a.bar_width + 1 : 0; s <= i; ++s) {
+    if (bars.cover_top[(size_t)s] < c.top) c.top = bars.cover_top[(size_t)s];
+    c.low |= bars.cover_low[(size_t)s];
+  }
+  return c;
 }
 
 // The rows of a column left visible: at most three intervals, top to bottom.
@@ -99,14 +116,13 @@ void lay_visible_part(ChartBars& bars, const Axis& a, const BarPixels& p,
     for (int32_t k = 0; k < open.n; ++k)
       out.push_back(whole(open_x, open.top[k], end - open_x, open.bottom[k] - open.top[k]));
   };
+  const uint8_t own = axis_rows(a, p);
   for (int32_t c = p.x; c < p.x + p.w; ++c) {
-    size_t i = (size_t)(c - a.first_column);
+    const ChartCover later = column_cover(bars, a, c);
     ColumnPart part;
-    if (p.y < bars.cover_top[i]) part.add(p.y, bars.cover_top[i]);
-    for (int32_t k = 0; k < 2; ++k) {
-      int32_t row = a.low_row + k;
-      if (p.y <= row && row < p.y + p.h && !(bars.cover_low[i] & (1 << k))) part.add(row, row + 1);
-    }
+    if (p.y < later.top) part.add(p.y, later.top);
+    for (int32_t k = 0; k < 2; ++k)
+      if ((own & ~later.low) & (1 << k)) part.add(a.low_row + k, a.low_row + k + 1);
     if (c > p.x && part == open) continue;
     close(c);
     open = part;
@@ -118,10 +134,13 @@ void lay_visible_part(ChartBars& bars, const Axis& a, const BarPixels& p,
 // The union of the grey bars: the skyline above the axis rows as horizontal slabs (few rows
 // each, so the fill runs along whole rows), then the two axis rows as runs.
 void lay_grey_union(ChartBars& bars, const Axis& a, int32_t columns) {
+  std::vector<ChartCover>& union_cover = bars.union_cover;
+  union_cover.resize((size_t)columns);
+  for (int32_t i = 0; i < columns; ++i) union_cover[(size_t)i] = column_cover(bars, a, a.first_column + i);
   std::vector<ChartSlab>& stack = bars.stack;
   stack.clear();
   for (int32_t i = 0; i <= columns; ++i) {
-    int32_t level = i < columns ? a.low_row - bars.cover_top[(size_t)i] : 0;
+    int32_t level = i < columns ? a.low_row - union_cover[(size_t)i].top : 0;
     int32_t start = i;
     while (!stack.empty() && stack.back().level > level) {
       ChartSlab s = stack.back();
@@ -137,7 +156,7 @@ void lay_grey_union(ChartBars& bars, const Axis& a, int32_t columns) {
   for (int32_t k = 0; k < 2; ++k) {
     int32_t run = -1;
     for (int32_t i = 0; i <= columns; ++i) {
-      bool on = i < columns && (bars.cover_low[(size_t)i] & (1 << k));
+      bool on = i < columns && (union_cover[(size_t)i].low & (1 << k));
       if (on && run < 0) run = i;
       if (!on && run >= 0) {
         bars.rects.push_back(whole(a.first_column + run, a.low_row + k, i - run, 1));
@@ -220,7 +239,7 @@ void lay_chart_bars(ChartBars& bars, const ChartRows& rows, const ChartGeometry&
   }
   if (bars.pixels.empty()) return;
 
-  const Axis a{base - 1, left};
+  const Axis a{base - 1, left, bars.pixels[0].w};
   const int32_t columns = right - left;
   bars.cover_top.assign((size_t)columns, a.low_row);
   bars.cover_low.assign((size_t)columns, 0);

@@ -60,6 +60,12 @@ struct BarPixels {
 struct ChartSlab {
   int32_t x, level;
 };
+// What bars cover in one column: every row from `top` down to the axis rows, and which of the
+// two axis rows (bit 0 the upper).
+struct ChartCover {
+  int32_t top;
+  uint8_t low;
+};
 struct ChartBars {
   std::vector<SDL_FRect> rects;
   std::vector<BarBatch> batches;
@@ -69,8 +75,9 @@ struct ChartBars {
   bool laid_once = false;
   // Scratch of the layout pass, kept between frames so it does not allocate each time.
   std::vector<BarPixels> pixels;
-  std::vector<int32_t> cover_top;
+  std::vector<int32_t> cover_top;  // by the column a bar starts in
   std::vector<uint8_t> cover_low;
+  std::vector<ChartCover> union_cover;  // by column
   std::vector<ChartSlab> stack;
 };
 

@@ -55,23 +55,12 @@ class StatisticsRules : public ::testing::Test {
   Display display{nullptr, 1920, 1080, display_unit(1080)};
 };
 
-TEST_F(StatisticsRules, StartsOnTheCurrentHourInAllTimeMode) {
-  EXPECT_EQ(text(s.custom_from), "2025-03-14 10:00:00");
-  EXPECT_EQ(text(s.custom_to), "2025-03-14 10:59:59");
-  EXPECT_EQ(s.mode, MODE_ALL_TIME);
-  EXPECT_EQ(s.bar_width, 2.0f);
-  EXPECT_EQ(s.dialog_open, 0);
-  EXPECT_EQ(s.clear_run_checked, 1);
-  EXPECT_EQ(s.clear_all_checked, 0);
-}
-
 TEST_F(StatisticsRules, EachModeHasItsWindow) {
   StoreView v;
   v.data_first = at(2025, 1, 2, 8, 0, 0);
   v.data_last = at(2025, 2, 3, 17, 59, 59);
   v.run_from = at(2025, 3, 14, 9, 0, 0);
-  s.custom_from = at(2025, 3, 1, 12, 0, 0);
-  s.custom_to = at(2025, 3, 1, 12, 30, 0);
+  EXPECT_EQ(s.mode, MODE_ALL_TIME) << "the screen starts on all time";
   const struct {
     int32_t mode;
     DateTime run_to;
@@ -81,7 +70,8 @@ TEST_F(StatisticsRules, EachModeHasItsWindow) {
       {MODE_CURRENT_RUN, at(2025, 3, 14, 11, 59, 59), "2025-03-14 09:00:00", "2025-03-14 11:59:59"},
       // No hit yet in this run: the hour the run began.
       {MODE_CURRENT_RUN, {}, "2025-03-14 09:00:00", "2025-03-14 09:59:59"},
-      {MODE_CUSTOM, {}, "2025-03-01 12:00:00", "2025-03-01 12:30:00"},
+      // The custom window starts as the hour the program started in.
+      {MODE_CUSTOM, {}, "2025-03-14 10:00:00", "2025-03-14 10:59:59"},
   };
   for (const auto& c : cases) {
     s.mode = c.mode;

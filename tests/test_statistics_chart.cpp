@@ -232,25 +232,6 @@ TEST_F(StatisticsScreen, BarsStandOnTheirTimeInTheirPositionsColour) {
   EXPECT_FALSE(is(pixel(centre_x, top - 2), a.palette.gold));
 }
 
-TEST_F(StatisticsScreen, RowsWithoutARecordShowTheSameDashes) {
-  // A value of 0 or above 255 shows "---" alone; 1 to 255 show the value and its texts.
-  auto with_values = [&](int32_t value) {
-    for (int k = 0; k < 3; ++k) {
-      state.view.run_best[k] = RunBest{value, "2025-03-01 10:00:00", "12AB"};
-      state.view.best[k] = BestEntry{value, k + 1, "2025-03-01 10:00:00", "12AB"};
-    }
-    return frame(false);
-  };
-  SDL_Surface* none = with_values(0);
-  SDL_Surface* too_high = with_values(256);
-  SDL_Surface* one = with_values(1);
-  EXPECT_EQ(differing(none, too_high), 0);
-  EXPECT_GT(differing(none, one), 3 * 10) << "three lines of text, each some pixel rows high";
-  SDL_FreeSurface(none);
-  SDL_FreeSurface(too_high);
-  SDL_FreeSurface(one);
-}
-
 // Once end to end: a hit queued as the hit-power training queues it, through the real record
 // store and its thread, shows in the counter at once and in the chart after the reload.
 TEST(StatisticsWithStoreThread, AStoredHitReachesTheCounterAtOnceAndTheChartAfterTheReload) {
