@@ -8,11 +8,28 @@
 
 namespace {
 
+// True when no pixel lets anything show through.
+bool opaque(const SDL_Surface* s) {
+  const Uint32 alpha = s->format->Amask;
+  if (alpha == 0) return true;
+  if (s->format->BytesPerPixel != 4) return false;
+  for (int y = 0; y < s->h; ++y) {
+    const Uint32* row = (const Uint32*)((const Uint8*)s->pixels + y * s->pitch);
+    for (int x = 0; x < s->w; ++x)
+      if ((row[x] & alpha) != alpha) return false;
+  }
+  return true;
+}
+
 SDL_Surface* decode_image(const ImageInfo& info) {
   SDL_RWops* stream = SDL_RWFromConstMem(info.png, (int)info.png_size);
   if (!stream) return nullptr;
   SDL_Surface* surface = IMG_LoadPNG_RW(stream);
   SDL_RWclose(stream);
+  // Its texture inherits the mode: an opaque picture is copied without blending, which looks
+  // the same and spares the software renderer its slow blended scaling (the full-screen
+  // backgrounds cost many times more blended).
+  if (surface && opaque(surface)) SDL_SetSurfaceBlendMode(surface, SDL_BLENDMODE_NONE);
   return surface;
 }
 

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -162,6 +163,34 @@ TEST_F(Loaded, FillsImageAndTextSlotsAndReleasesAll) {
     EXPECT_EQ(catalog_slot(textures, i), nullptr) << slot_names[i];
   EXPECT_EQ(fonts.fontMedium, nullptr);
   release_assets(textures, fonts);  // twice is harmless
+}
+
+// Copying without blending looks the same only where nothing shows through: every picture
+// with a pixel that is not fully opaque must blend.
+TEST_F(Loaded, OnlyPicturesWithoutTransparencyAreCopiedWithoutBlending) {
+  ASSERT_EQ(load_assets(clock, display, textures, layout, palette, fonts), 0) << SDL_GetError();
+  SDL_Surface* surfaces[IMAGE_COUNT] = {};
+  ASSERT_TRUE(decode_images(surfaces)) << SDL_GetError();
+  int32_t opaque = 0;
+  for (int32_t i = 0; i < IMAGE_COUNT; ++i) {
+    const SDL_Surface* s = surfaces[i];
+    ASSERT_EQ(s->format->BytesPerPixel, 4) << image_info[i].name;
+    bool see_through = false;
+    for (int y = 0; y < s->h && !see_through; ++y)
+      for (int x = 0; x < s->w && !see_through; ++x) {
+        Uint32 px;
+        memcpy(&px, (const Uint8*)s->pixels + y * s->pitch + x * 4, 4);
+        Uint8 r, g, b, alpha;
+        SDL_GetRGBA(px, s->format, &r, &g, &b, &alpha);
+        see_through = alpha != 255;
+      }
+    SDL_BlendMode mode;
+    SDL_GetTextureBlendMode(image_texture(textures, (ImageId)i), &mode);
+    EXPECT_EQ(mode, see_through ? SDL_BLENDMODE_BLEND : SDL_BLENDMODE_NONE) << image_info[i].name;
+    opaque += !see_through;
+  }
+  EXPECT_GT(opaque, 0) << "the full-screen backgrounds are opaque";
+  for (SDL_Surface* s : surfaces) SDL_FreeSurface(s);
 }
 
 TEST_F(Loaded, TextSizesAreTheRenderedSizes) {
