@@ -236,30 +236,6 @@ class DuckHuntEnd : public DuckHunt {
   int32_t bangs = 0;
 };
 
-TEST_F(DuckHuntEnd, TheBetterScoreWinsOnceTheLastDuckHasGone) {
-  const struct {
-    int32_t left, right;
-    float gold_x_in_units;  // from the screen's middle
-  } cases[] = {{5, 4, -30.0f}, {2, 7, 15.0f}};
-  for (const auto& c : cases) {
-    duck_hunt_game.reset(&game, rig.context);
-    play();
-    game.left_score = c.left;
-    game.right_score = c.right;
-    game.spawning_over = 1;
-    duck_at(900.0f, 100.0f, 1);
-    counted_frame();
-    EXPECT_EQ(game.match.game_over, 0) << "a duck is still in the air";
-    game.ducks.clear();
-    counted_frame();
-    EXPECT_EQ(game.match.game_over, 1);
-    EXPECT_EQ(bangs, 1);
-    bangs = 0;
-    EXPECT_FLOAT_EQ(rig.layout.medalGoldRect.x,
-                    rig.display.width / 2.0f + c.gold_x_in_units * rig.display.unit);
-  }
-}
-
 // Equal scores: deciding ducks, one at a time from the same pattern, no bang, until a hit
 // breaks the tie; then the usual end.
 TEST_F(DuckHuntEnd, EqualScoresBringDecidingDucksUntilAHitBreaksTheTie) {

@@ -147,7 +147,7 @@ void stage(Program& p, const std::string& name) {
 
 void push_steps(Program& p, void* ctx) {
   Script* s = (Script*)ctx;
-  // A frame longer than the loop's pace: its work seems to have taken the difference.
+  // A frame paced longer than the loop's 16 ms: its work seems to have taken that long.
   if (s->frame_ms > FRAME_MS) s->now += s->frame_ms;
   for (const Step& step : s->steps) {
     if (step.frame != s->frame) continue;
