@@ -24,8 +24,7 @@ ChaosReport run_in_scratch(uint32_t seed, int64_t frames) {
 
 class ChaosSeed : public ::testing::TestWithParam<uint32_t> {};
 
-// Not yet run against every screen on a quiet machine: enable once it has.
-TEST_P(ChaosSeed, DISABLED_EveryInvariantHolds) {
+TEST_P(ChaosSeed, EveryInvariantHolds) {
   ChaosReport r = run_in_scratch(GetParam(), 1500);
   EXPECT_EQ(r.frames >= 1500, true);
   EXPECT_GT(r.hits_sent, 100);
