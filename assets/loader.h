@@ -30,7 +30,7 @@ struct PictureLoad {
   std::thread helpers[3];
 };
 
-// The format pictures are kept in: the renderer's first with alpha (the one it draws fastest).
+// The format pictures are kept in: the renderer's first with alpha, as SDL itself would pick.
 Uint32 picture_texture_format(SDL_Renderer* renderer);
 // Starts the decoding threads (one fewer than the cores, at most three); each decodes
 // pictures as they are made.

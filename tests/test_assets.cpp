@@ -129,7 +129,8 @@ TEST(Pictures, DamagedEntriesAreRefused) {
     damaged.pack = (const unsigned char*)c.bytes.data();
     damaged.pack_size = c.bytes.size();
     std::vector<unsigned char> pixels((size_t)pitch * good.height);
-    EXPECT_NE(decode_picture(damaged, PICTURE_PACK_FORMAT, pixels.data(), pitch), nullptr) << c.what;
+    EXPECT_NE(decode_picture(damaged, PICTURE_PACK_FORMAT, pixels.data(), pitch), nullptr)
+        << c.what;
     EXPECT_NE(decode_picture(damaged, SDL_PIXELFORMAT_RGBA32, pixels.data(), pitch), nullptr)
         << c.what;
   }

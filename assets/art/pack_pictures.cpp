@@ -72,7 +72,8 @@ int main(int argc, char** argv) {
   std::vector<std::string> errors(pngs.size());
   std::atomic<size_t> next{0};
   auto work = [&]() {
-    for (size_t i = next++; i < pngs.size(); i = next++) errors[i] = pack_one(pngs[i], out_dir, level);
+    for (size_t i = next++; i < pngs.size(); i = next++)
+      errors[i] = pack_one(pngs[i], out_dir, level);
   };
   unsigned cores = std::thread::hardware_concurrency();
   std::vector<std::thread> helpers;
