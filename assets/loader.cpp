@@ -194,7 +194,10 @@ int load_assets(FrameClock& clock, Display& display, TextureCatalog& textures, L
   if (opened) create_text_textures(clock.renderer, fonts, palette, textures);
   bool decoded = finish_picture_decoding(load);
   finish_picture_textures(textures, load, decoded);
-  if (!decoded || !opened) return 1;
+  if (!decoded || !opened) {
+    release_assets(textures, fonts);  // a failed start leaves nothing half made
+    return 1;
+  }
 
   LayoutInput in;
   in.width = display.width;

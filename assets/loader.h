@@ -8,7 +8,8 @@
 #include "assets/catalog.h"
 #include "assets/layout.h"
 
-// 0 on success; 1 on the first failure, with the cause in SDL_GetError().
+// 0 on success; 1 on the first failure, with the cause in SDL_GetError() and everything it
+// had made released.
 int load_assets(FrameClock& clock, Display& display, TextureCatalog& textures, LayoutTable& layout,
                 Palette& palette, FontSet& fonts);
 // Destroys every texture that is not null and closes the fonts; everything is null after.
