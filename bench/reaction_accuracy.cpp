@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -32,8 +31,20 @@ double now_ms() {
   return (double)t.tv_sec * 1e3 + (double)t.tv_nsec / 1e6;
 }
 
+double percentile(std::vector<double> v, double q) {
+  std::sort(v.begin(), v.end());
+  size_t i = (size_t)(q * (double)(v.size() - 1) + 0.5);
+  return v[std::min(i, v.size() - 1)];
+}
+
+// SDL's tick counter on the monotonic clock's scale (both count from their own start).
+double sdl_to_monotonic = 0.0;
+double frame_start_ms(const Program& p) { return (double)p.clock.last_tick + sdl_to_monotonic; }
+
 struct Attempt {
-  double signal_ms = 0.0;  // just before the present of the first frame showing the signal
+  double signal_ms = 0.0;   // just before the present of the first frame showing the signal
+  double signal_work = 0.0;  // that frame's work, from its start to its present
+  double overshoot = 0.0;    // how far its stopwatch had passed the wait
   bool signalled = false;
 };
 
@@ -41,14 +52,16 @@ void note_signal(Program& p, void* ctx) {
   Attempt& a = *(Attempt*)ctx;
   if (!a.signalled && p.reaction.measuring == 1 && p.reaction.signal_pending == 0) {
     a.signal_ms = now_ms();
+    a.signal_work = a.signal_ms - frame_start_ms(p);
+    // The stopwatch has already advanced after this frame's draw.
+    a.overshoot = (p.reaction.stopwatch - p.clock.dt - p.reaction.delay) * 1000.0;
     a.signalled = true;
   }
 }
 
-double percentile(std::vector<double> v, double q) {
-  std::sort(v.begin(), v.end());
-  size_t i = (size_t)(q * (double)(v.size() - 1) + 0.5);
-  return v[std::min(i, v.size() - 1)];
+void report(const char* what, const std::vector<double>& v) {
+  printf("  %-52s median %6.1f  p5 %6.1f  p95 %6.1f  p99 %6.1f ms\n", what, percentile(v, 0.5),
+         percentile(v, 0.05), percentile(v, 0.95), percentile(v, 0.99));
 }
 
 bool pad_connected(Program& p) {
@@ -85,12 +98,13 @@ int main() {
   hub_connect(*hub, 0, "A1B2C3D4E5F6");
   while (!pad_connected(*p)) SDL_Delay(5);
   p->app.screen = SCREEN_REACTION_TRAINING;
+  sdl_to_monotonic = now_ms() - (double)SDL_GetTicks();
 
   Attempt attempt;
   LoopSeams seams = real_loop_seams();
   seams.before_present = note_signal;
   seams.ctx = &attempt;
-  std::vector<double> error, frame_ms;
+  std::vector<double> error, frame_ms, taken, work, overshoot;
   for (int32_t i = 0; i < ATTEMPTS; ++i) {
     attempt = Attempt{};
     reaction_key(KEY_SPACE, p->app, p->reaction, p->sounds);
@@ -113,19 +127,20 @@ int main() {
     hitter.join();
     double shown_ms = (p->reaction.stopwatch - p->reaction.delay) * 1000.0;
     error.push_back(shown_ms - (written_ms - attempt.signal_ms));
+    taken.push_back(frame_start_ms(*p) - written_ms);
+    work.push_back(attempt.signal_work);
+    overshoot.push_back(attempt.overshoot);
   }
   shut_down(*p);
   std::filesystem::remove_all(dir);
 
-  double mean = 0.0, square = 0.0;
-  for (double e : error) mean += e / (double)error.size();
-  for (double e : error) square += (e - mean) * (e - mean) / (double)error.size();
   printf("reaction time shown minus true (hub write - signal frame present), %d attempts:\n",
          ATTEMPTS);
-  printf("  median %.1f ms, spread p5..p95 %.1f..%.1f ms (sd %.1f), p99 %.1f ms, min %.1f, max %.1f\n",
-         percentile(error, 0.5), percentile(error, 0.05), percentile(error, 0.95), std::sqrt(square),
-         percentile(error, 0.99), percentile(error, 0.0), percentile(error, 1.0));
-  printf("  frame period while measuring: median %.1f ms, p99 %.1f ms\n", percentile(frame_ms, 0.5),
-         percentile(frame_ms, 0.99));
+  report("error", error);
+  printf("  made of, roughly (they add up while frames are steady):\n");
+  report("hub write to the start of the frame that takes it", taken);
+  report("signal frame's work, start to present", work);
+  report("signal frame's stopwatch past the wait", overshoot);
+  report("frame period while measuring", frame_ms);
   return 0;
 }
