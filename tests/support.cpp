@@ -100,9 +100,11 @@ VirtualHub* start_with_hub(Program& program, const std::string& run_dir) {
   if (chdir(run_dir.c_str()) != 0) return nullptr;
   SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
   setenv("SDL_AUDIODRIVER", "dummy", 1);
-  static std::vector<VirtualHub*> kept;  // reachable to the end: kept on purpose, not leaked
+  // The link thread may still read the hub after shut-down: every hub stays reachable to the
+  // very end (a vector that is never destroyed, so the leak checker at exit still sees it).
+  static std::vector<VirtualHub*>* kept = new std::vector<VirtualHub*>;
   VirtualHub* hub = new VirtualHub;
-  kept.push_back(hub);
+  kept->push_back(hub);
   if (!hub_plug(*hub) || start_up(program, virtual_hub_port(*hub)) != 0) return nullptr;
   for (int i = 0; i < 300 && hub_opens(*hub) == 0; ++i) SDL_Delay(10);
   return hub_opens(*hub) > 0 ? hub : nullptr;

@@ -550,14 +550,14 @@ bool run_chaos(const ChaosConfig& config, ChaosReport& report) {
 
   // The link thread may still call the port after shutdown, so the port is freed only once
   // that thread has gone; a port a stuck thread still holds stays in this list.
-  static std::vector<ScriptedPort*> held_ports;
+  static std::vector<ScriptedPort*>* held_ports = new std::vector<ScriptedPort*>;  // never destroyed
   ScriptedPort* owned_port = new ScriptedPort;
   ScriptedPort& port = *owned_port;
   int32_t threads_before = thread_count();
   Program* program = new Program;
   if (int code = start_up(*program, scripted_layer(port)); code != 0) {
     report.failure = "start-up failed with exit code " + std::to_string(code);
-    held_ports.push_back(owned_port);
+    held_ports->push_back(owned_port);
     delete program;
     return false;
   }
@@ -600,7 +600,7 @@ bool run_chaos(const ChaosConfig& config, ChaosReport& report) {
   Clock::time_point stopped = Clock::now();
   while (thread_count() > threads_before && seconds_since(stopped) < 10.0) usleep(10000);
   if (thread_count() > threads_before) {
-    held_ports.push_back(owned_port);
+    held_ports->push_back(owned_port);
     if (ok) ok = d.fail("threads left running after shutdown: " + std::to_string(thread_count() - threads_before));
   } else {
     delete owned_port;
