@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -165,6 +166,8 @@ struct Driver {
   int64_t expected_rows = 0;
   int32_t last_run_hits = 0;
   uint32_t last_deletes = 0;
+  int32_t session_frames = 0;  // frames left of someone training in earnest
+  int32_t delete_step = 0;     // where a deliberate delete-all on screen 5 has got to
 
   Driver(const ChaosConfig& c, ChaosReport& r, Program& program, ScriptedPort& s)
       : config(c), report(r), p(program), port(s), rng(c.seed) {
@@ -213,9 +216,10 @@ struct Driver {
     return deliver(std::vector<uint8_t>(bytes, bytes + count));
   }
 
-  bool hit() {
+  bool hit() { return hit_pad(roll(0, 3)); }
+  bool hit_pad(int32_t pad) {
     uint8_t m[HIT_MESSAGE_LENGTH];
-    int32_t pad = roll(0, 3), power = chance(0.05) ? 0 : roll(1, 255);
+    int32_t power = chance(0.05) ? 0 : roll(1, 255);
     hit_message(pad, (uint8_t)power, (uint8_t)roll(0, 130), m);
     say("hit", pad, power);
     report.hits_sent++;
@@ -312,6 +316,17 @@ struct Driver {
     e.button.button = button;
     SDL_PushEvent(&e);
   }
+  void press_at(int32_t x, int32_t y, Uint8 button) {
+    SDL_WarpMouseInWindow(p.display.window, x, y);
+    push_button(SDL_MOUSEBUTTONDOWN, button);
+  }
+  void click_centre(const SDL_FRect& r) {
+    report.clicks++;
+    int32_t x = (int32_t)(r.x + r.w / 2), y = (int32_t)(r.y + r.h / 2);
+    say("click", x, y);
+    press_at(x, y, SDL_BUTTON_LEFT);
+    push_button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT);
+  }
   void click() {
     report.clicks++;
     // Mostly a button or picture of this screen, sometimes anywhere.
@@ -339,8 +354,7 @@ struct Driver {
     }
     Uint8 button = chance(0.05) ? SDL_BUTTON_RIGHT : SDL_BUTTON_LEFT;
     say("click", x, y);
-    SDL_WarpMouseInWindow(p.display.window, x, y);
-    push_button(SDL_MOUSEBUTTONDOWN, button);
+    press_at(x, y, button);
     if (button == SDL_BUTTON_LEFT && chance(0.15)) {
       held_frames = roll(1, 90);  // held, as on the statistics arrows
     } else {
@@ -348,13 +362,66 @@ struct Driver {
     }
   }
   void key() {
+    press_key(chance(0.85) ? KEYS[roll(0, (int32_t)(sizeof KEYS / sizeof KEYS[0]) - 1)]
+                           : (SDL_Scancode)roll(4, 120));
+  }
+  void press_key(SDL_Scancode scancode) {
     report.keys++;
     SDL_Event e{};
     e.type = SDL_KEYDOWN;
-    e.key.keysym.scancode =
-        chance(0.85) ? KEYS[roll(0, (int32_t)(sizeof KEYS / sizeof KEYS[0]) - 1)] : (SDL_Scancode)roll(4, 120);
-    say("key", (int32_t)e.key.keysym.scancode);
+    e.key.keysym.scancode = scancode;
+    say("key", (int32_t)scancode);
     SDL_PushEvent(&e);
+  }
+
+  // --- Someone training in earnest ---
+  // From a menu, as its button would, straight to a screen where hits count: mostly the
+  // hit-power training, whose hits are stored. There, hits on the pad the screen reads at a
+  // human pace, now and then a fault, and on the statistics screen a deliberate delete-all.
+  // The crowd alone rarely gets an attempt through its countdown to a stored hit.
+  void start_session() {
+    static const int32_t targets[] = {SCREEN_POWER_TRAINING, SCREEN_POWER_TRAINING,
+                                      SCREEN_POWER_TRAINING, SCREEN_POWER_TRAINING,
+                                      SCREEN_STATISTICS,     SCREEN_REACTION_TRAINING,
+                                      SCREEN_HIT_COUNT_TRAINING, SCREEN_MONSTER_TRUCKS,
+                                      SCREEN_TANKS,          SCREEN_DUCK_HUNT,
+                                      SCREEN_PROSPECTORS};
+    int32_t target = targets[roll(0, (int32_t)(sizeof targets / sizeof targets[0]) - 1)];
+    session_frames = roll(300, 2000);
+    delete_step = 0;
+    say("session", target, session_frames);
+    p.app.screen = target;
+  }
+  int32_t lowest_connected_pad() {
+    Hold hold(p.link->mutex);
+    for (int32_t k = 0; k < PAD_COUNT; ++k)
+      if (p.link->pads[k].connected) return k;
+    return -1;
+  }
+  bool session() {
+    if (--session_frames == 0) return press_key(SDL_SCANCODE_ESCAPE), true;
+    if (p.app.screen == SCREEN_STATISTICS && delete_step > 0) {
+      // The dialog: tick one or both boxes, then the left button.
+      if (delete_step == 1) click_centre(chance(0.5) ? p.layout.allTimeBoxRect : p.layout.sessionBoxRect);
+      if (delete_step == 2 && chance(0.5)) click_centre(p.layout.allTimeBoxRect);
+      if (delete_step == 3) click_centre(p.layout.dialogButtonPairLeftRect);
+      delete_step = delete_step == 3 ? 0 : delete_step + 1;
+      return true;
+    }
+    int32_t r = roll(0, 999);
+    if (r < 60) {
+      int32_t pad = lowest_connected_pad();
+      if (pad < 0) return connect();
+      // The games read two pads: the second player strikes too.
+      if (p.app.screen >= SCREEN_MONSTER_TRUCKS && chance(0.5)) pad = std::min(pad + 1, PAD_COUNT - 1);
+      return hit_pad(pad);
+    }
+    if (r < 42) return press_key(SDL_SCANCODE_SPACE), true;
+    if (r < 44 && p.app.screen == SCREEN_STATISTICS) return press_key(SDL_SCANCODE_DELETE), delete_step = 1, true;
+    if (r < 46) return malformed();
+    if (r < 47) return disconnect();
+    if (r < 48) return click(), true;
+    return true;
   }
   void lock_database() {
     if (locker || chance(0.5)) return;
@@ -426,7 +493,10 @@ struct Driver {
     if (locker && --locked_frames <= 0) unlock_database();
     if (locker) usleep(10000);
 
+    if (session_frames > 0) return session();
     int32_t r = roll(0, 9999);
+    bool on_menu = p.app.screen >= SCREEN_MAIN_MENU && p.app.screen <= SCREEN_COMPETITION_MENU;
+    if (on_menu && r < 150) return start_session(), true;
     if (r < 3000) return true;                       // a quiet frame
     if (r < 4500) return click(), true;
     if (r < 5500) return key(), true;
