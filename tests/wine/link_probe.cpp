@@ -3,9 +3,11 @@
 // and reported, and the thread is then given the port by number; open, configure, probe and
 // read are the real ones. Every change of the pad slots is printed as one line:
 //   open COM7 ok | configure ok | connect PAD MAC | hit PAD POWER CHARGE | disconnect PAD
-// The probe ends with 0 once it has seen a disconnect, with 1 after 120 s without one.
+// The probe ends with 0 once a pad has left twice (a disconnect message, then the loss of the
+// port) and the port could not be opened again, with 1 after 120 s without that.
 #include <windows.h>
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +23,7 @@ constexpr DWORD LOOK_EVERY_MS = 10;
 struct Probe {
   SerialPortLayer real;
   int32_t port_number = 0;
+  std::atomic<int32_t> failed_opens{0};  // counted by the link thread
 };
 
 void say(const char* format, ...) __attribute__((format(printf, 1, 2)));
@@ -39,6 +42,7 @@ PortHandle reported_open(void* ctx, const char* device_path) {
   Probe& p = *(Probe*)ctx;
   PortHandle port = p.real.open_port(p.real.ctx, device_path);
   say("open %s %s", device_path, port == NO_PORT ? "failed" : "ok");
+  if (port == NO_PORT) p.failed_opens++;
   return port;
 }
 
@@ -80,8 +84,9 @@ int main(int argc, char** argv) {
 
   PadSlot before[PAD_COUNT];
   take_slots(*link, before);
-  bool disconnected = false;
-  for (DWORD waited = 0; !disconnected && waited < GIVE_UP_MS; waited += LOOK_EVERY_MS) {
+  int departures = 0;
+  auto done = [&] { return departures >= 2 && probe.failed_opens > 0; };
+  for (DWORD waited = 0; !done() && waited < GIVE_UP_MS; waited += LOOK_EVERY_MS) {
     Sleep(LOOK_EVERY_MS);
     PadSlot now[PAD_COUNT];
     take_slots(*link, now);
@@ -95,11 +100,11 @@ int main(int argc, char** argv) {
       if (is.hit[3] != 0) say("hit %d %d %d", (int)pad, (int)is.hit[3], (int)is.level);
       if (was.connected && !is.connected) {
         say("disconnect %d", (int)pad);
-        disconnected = true;
+        departures++;
       }
     }
     memcpy(before, now, sizeof before);
   }
   stop_sensor_link(link);
-  return disconnected ? 0 : 1;
+  return done() ? 0 : 1;
 }

@@ -10,7 +10,8 @@
 2. A second start ends through the program's own close cross, again with exit code 0.
 3. The serial layer: a Wine COM port is mapped onto the virtual hub's pseudo-terminal, and
    the link probe (the link thread on the real Windows port layer) must open and configure
-   it and read a connect, a hit and a disconnect.
+   it and read a connect, a hit and a disconnect; when the hub's terminal is closed (the
+   adapter pulled out) the slot must empty and the thread go back to opening the port.
 
 Where to click and what the screens look like come from the native build (hxm-screenshot
 at the same screen size), so the test follows the layout. Every wait has a time limit;
@@ -41,6 +42,7 @@ PREFIX_SECONDS = 600      # wineboot of a fresh prefix on a busy machine
 WINDOW_SECONDS = 180      # first start: Wine loads its DLLs and the program its pictures
 SCREEN_SECONDS = 120      # reaching a screen, clicking again if a click was lost
 EXIT_SECONDS = 60
+WAIT_SECONDS = 180        # for the prefix's background processes to settle
 LINE_SECONDS = 60         # one line of the link probe
 
 # The program's schema: PRAGMA table_info rows (name, type, not null, default, primary key).
@@ -77,6 +79,7 @@ class Run:
 
     def start(self, args, log_name, **kw):
         log = open(os.path.join(self.out, log_name), "w")
+        kw.setdefault("stdin", subprocess.DEVNULL)  # CI may run with no standard input
         p = subprocess.Popen(args, stdout=kw.pop("stdout", log), stderr=log, env=self.env, **kw)
         self.processes.append(p)
         return p
@@ -136,6 +139,7 @@ def native_reference(run, native, screen):
              "300:shot:main_menu", "301:screen:9", "302:shot:settings"]
     tool = os.path.join(native, "tools", "hxm-screenshot")
     result = subprocess.run([tool, shots] + steps, cwd=os.path.join(native, "run"),
+                            stdin=subprocess.DEVNULL,
                             env=dict(os.environ, DISPLAY=screen, SDL_AUDIODRIVER="dummy"),
                             capture_output=True,
                             text=True, timeout=180)
@@ -261,12 +265,13 @@ def check_database(run, path):
     for table, columns in SCHEMA.items():
         result = subprocess.run(["sqlite3", "-batch", "-separator", "|", path,
                                  "PRAGMA table_info(%s);" % table],
-                                capture_output=True, text=True, timeout=30)
+                                stdin=subprocess.DEVNULL, capture_output=True, text=True,
+                                timeout=30)
         rows = [tuple(line.split("|")[1:]) for line in result.stdout.splitlines()]
         run.check("table %s has the program's columns" % table, rows == columns,
                   "" if rows == columns else "found %s" % rows)
     result = subprocess.run(["sqlite3", "-batch", path, "PRAGMA integrity_check;"],
-                            capture_output=True, text=True, timeout=30)
+                            stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=30)
     run.check("hxm.db passes the integrity check", result.stdout.strip() == "ok",
               result.stdout.strip())
 
@@ -350,6 +355,12 @@ def serial_layer_runs(run, wine, prefix, native, probe_exe):
     expect(run, lines, "hit 1 200 87", "a hit message is read")
     hub.stdin.write("disconnect 1\n")
     expect(run, lines, "disconnect 1", "a disconnect message is read")
+    hub.stdin.write("connect 1 A1B2C3D4E5F6\n")
+    expect(run, lines, "connect 1 A1B2C3D4E5F6", "the pad connects again")
+    hub.stdin.write("unplug\n")
+    expect(run, lines, "disconnect 1", "pulling the adapter out empties the slot")
+    expect(run, lines, "open \\\\.\\COM%d failed" % COM_PORT,
+           "the link goes back to opening the port, which is gone")
     code = wait_exit(probe, EXIT_SECONDS)
     run.check("link probe ends with exit code 0", code == 0, "exit code %s" % code)
     hub.stdin.close()
@@ -389,7 +400,11 @@ def main():
         started = time.time()
         boot = run.start([wine, "wineboot", "--init"], "wineboot.log")
         code = wait_exit(boot, PREFIX_SECONDS)
-        subprocess.run([wineserver_of(), "-w"], env=run.env, timeout=PREFIX_SECONDS)
+        try:
+            subprocess.run([wineserver_of(), "-w"], env=run.env, stdin=subprocess.DEVNULL,
+                           timeout=WAIT_SECONDS)
+        except subprocess.TimeoutExpired:
+            pass  # still settling: the program's start has time limits of its own
         run.check("fresh Wine prefix created", code == 0 and os.path.isdir(
             os.path.join(prefix, "dosdevices")), "%.0f s" % (time.time() - started))
         screen = Screen(display_name)
@@ -407,6 +422,7 @@ def main():
         if run.env:
             try:
                 subprocess.run([wineserver_of(), "-k"], env=run.env, timeout=60,
+                               stdin=subprocess.DEVNULL,
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             except subprocess.TimeoutExpired:
                 pass
