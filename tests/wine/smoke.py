@@ -43,6 +43,7 @@ WINDOW_SECONDS = 180      # first start: Wine loads its DLLs and the program its
 SCREEN_SECONDS = 120      # reaching a screen, clicking again if a click was lost
 EXIT_SECONDS = 60
 WAIT_SECONDS = 180        # for the prefix's background processes to settle
+NATIVE_SECONDS = 300      # the native program's pictures, on a busy machine
 LINE_SECONDS = 60         # one line of the link probe
 
 # The program's schema: PRAGMA table_info rows (name, type, not null, default, primary key).
@@ -136,7 +137,7 @@ def native_reference(run, native, screen):
     shots = os.path.join(run.out, "native")
     os.makedirs(shots, exist_ok=True)
     steps = ["1:where:settingsButtonRect", "1:where:closeButtonRect", "10:shot:intro",
-             "300:shot:main_menu", "301:screen:9", "302:shot:settings"]
+             "11:screen:2", "12:shot:main_menu", "13:screen:9", "14:shot:settings"]
     tool = os.path.join(native, "tools", "hxm-screenshot")
     result = subprocess.run([tool, shots] + steps, cwd=os.path.join(native, "run"),
                             stdin=subprocess.DEVNULL,
