@@ -4,8 +4,8 @@ CMAKE_ARGS ?=
 JOBS       ?= 2
 WINDOWS    ?= build-windows
 
-.PHONY: run test build setup demo screenshots contact-sheet layout-overlay listen clean \
-        windows windows-test
+.PHONY: run test build setup package demo screenshots contact-sheet layout-overlay listen soak \
+        windows windows-test clean
 
 run: build
 	cd $(BUILD)/run && ./hxm
@@ -19,6 +19,10 @@ build: setup
 
 setup:
 	./scripts/setup
+
+# The Debian package: $(BUILD)/hxm_<version>_amd64.deb.
+package: build
+	cmake --build $(BUILD) --target package
 
 demo: build
 	cd $(BUILD)/run && ./hxm-demo
@@ -38,6 +42,12 @@ layout-overlay: build
 # Length, peak and RMS of each of the 16 sound files.
 listen: build
 	./scripts/listen $(BUILD)
+
+# The chaos driver for a long run: SOAK_MINUTES of wall time (30 by default), one seed.
+SOAK_MINUTES ?= 30
+SOAK_SEED    ?= $(shell date +%s)
+soak: build
+	$(BUILD)/tools/hxm-chaos --seed $(SOAK_SEED) --minutes $(SOAK_MINUTES)
 
 # The Windows program, cross-built with mingw-w64: $(WINDOWS)/HXM-windows-x64.zip. Its
 # libraries are built from Debian's sources once, into $(WINDOWS)/deps; the pictures and

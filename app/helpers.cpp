@@ -1,4 +1,4 @@
-#include "app/records.h"
+#include "app/helpers.h"
 
 #include <cstdlib>
 #include <ctime>

@@ -1,4 +1,4 @@
-// Input dispatch and the inclusive rectangle hit test.
+// Input dispatch: events routed to the current screen by id.
 #pragma once
 
 #include "app/program.h"
@@ -9,9 +9,3 @@
 void dispatch_input(Program& program);
 // The same with another binding of screens to functions (tests bind their own).
 void dispatch_input_with(Program& program, const ScreenFunctions& (*lookup)(int32_t screen));
-
-// A point is inside when x <= px <= x + w and y <= py <= y + h: both edges count.
-bool event_in_rect(const PointerState& pointer, const SDL_Rect& rect);
-bool event_in_frect(const PointerState& pointer, const SDL_FRect& rect);
-bool pointer_in_rect(const PointerState& pointer, const SDL_Rect& rect);
-bool pointer_in_frect(const PointerState& pointer, const SDL_FRect& rect);

@@ -2,6 +2,7 @@
 #include <SDL_ttf.h>
 #include <cstdio>
 
+#include "app/data_dir.h"
 #include "app/input.h"
 #include "app/program.h"
 #include "app/screen_table.h"
@@ -30,6 +31,15 @@ void background_music(Program& p) {
   }
 }
 
+// The one place the worker records are let go of: each thread frees its own record once it
+// sees the stop, so the pointers are cleared at the same moment.
+void stop_workers(Program& p) {
+  stop_record_store(p.store);
+  p.store = nullptr;
+  stop_sensor_link(p.link);
+  p.link = nullptr;
+}
+
 }  // namespace
 
 LoopSeams real_loop_seams() {
@@ -48,7 +58,8 @@ int start_up(Program& p, const SerialPortLayer& port) {
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO) != 0) return fail(2, "cannot start SDL");
   if (TTF_Init() != 0) return fail(3, "cannot start the font library");
   if ((IMG_Init(IMG_INIT_PNG) & IMG_INIT_PNG) == 0) return fail(4, "no PNG support");
-  load_sound_bank(p.sounds);
+  std::string data_dir = find_data_dir(program_dir());
+  load_sound_bank(p.sounds, data_dir.c_str());
   p.app = AppState{};
   p.store = start_record_store(&p.app, nullptr);  // its first read-all runs meanwhile
   create_window(p.display);
@@ -59,9 +70,16 @@ int start_up(Program& p, const SerialPortLayer& port) {
   p.pointer.right_down = 0;
   SDL_GetMouseState(&p.pointer.x, &p.pointer.y);
   p.palette = Palette{};
-  if (load_assets(p.clock, p.display, p.textures, p.layout, p.palette, p.fonts) != 0)
+  if (load_assets(p.clock, p.display, p.textures, p.layout, p.palette, p.fonts,
+                  data_dir.c_str()) != 0)
     return fail(7, nullptr);
   device_screen_reset(p.device_screen);
+  power_training_reset(p.power_training, p.display, p.layout);
+  reaction_reset(p.reaction);
+  hit_count_reset(p.hit_count);
+  statistics_init(p.statistics);
+  GameContext games = game_context(p);
+  init_games(p.games, games);
   set_music_volume(p.sounds, INTRO_MUSIC_VOLUME);
   play_music(p.sounds.app_intro, 0);
   p.link = start_sensor_link(p.app, port);
@@ -102,10 +120,7 @@ void shut_down(Program& p) {
   Mix_Quit();
   IMG_Quit();
   SDL_Quit();
-  stop_record_store(p.store);
-  p.store = nullptr;
-  stop_sensor_link(p.link);
-  p.link = nullptr;
+  stop_workers(p);
 }
 
 int hxm_main(const LoopSeams& seams, const SerialPortLayer& port) {

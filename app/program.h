@@ -5,8 +5,13 @@
 #include "app/sound_bank.h"
 #include "assets/catalog.h"
 #include "assets/layout.h"
+#include "games/games.h"
 #include "link/sensor_link.h"
 #include "screens/device_screen.h"
+#include "screens/power_training.h"
+#include "screens/hit_count_training.h"
+#include "screens/reaction_training.h"
+#include "screens/statistics.h"
 #include "store/record_store.h"
 
 struct Program {
@@ -19,9 +24,17 @@ struct Program {
   TextureCatalog textures;
   FontSet fonts;
   LayoutTable layout;
-  RecordStore* store = nullptr;  // on the heap; its thread frees it after shutdown
+  // The two worker records live on the heap and are freed by their own threads once
+  // stopped: a thread may outlive main's frame. shut_down stops both and clears these
+  // pointers in one place, so nothing can use a record after its thread let go of it.
+  RecordStore* store = nullptr;
+  SensorLink* link = nullptr;
   DeviceScreenState device_screen;
-  SensorLink* link = nullptr;  // on the heap: its thread may outlive the run
+  PowerTrainingState power_training;
+  ReactionTrainingState reaction;
+  HitCountTrainingState hit_count;
+  StatisticsState statistics;
+  GameRecords games;
   float intro_clock = 0.0f;  // seconds on the intro, never reset
   bool first_frame = true;
 };
@@ -49,6 +62,7 @@ uint32_t pacing_delay(uint32_t last_tick, uint32_t now);
 int start_up(Program& program, const SerialPortLayer& port = real_serial_port());
 // One frame: input, pacing, clear, music, the current screen, present.
 void run_frame(Program& program, const LoopSeams& seams);
+// Releases everything start_up made; a second call does nothing more.
 void shut_down(Program& program);
 // The whole run; returns the process exit code.
 int hxm_main(const LoopSeams& seams, const SerialPortLayer& port = real_serial_port());

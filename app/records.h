@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "app/app_state.h"
+#include "app/helpers.h"
 
 // Scancodes the program reacts to.
 enum Key : int32_t {
@@ -58,10 +59,3 @@ struct PointerState {
   int32_t event_y = 0;
   SDL_Event event{};
 };
-
-// A float over [a, b] from the C library's generator, seeded once with the time.
-float random_between(float a, float b);
-
-// Calendar time of a local date and time given as six integers (month 1-12),
-// daylight saving time taken as not in effect.
-int64_t calendar_time(int year, int month, int day, int hour, int minute, int second);

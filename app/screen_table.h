@@ -12,3 +12,6 @@ struct ScreenFunctions {
 
 // The functions of a screen id; ids outside 1-13 have none.
 const ScreenFunctions& screen_functions(int32_t screen);
+
+// What a game's functions are handed, gathered from the program's records.
+GameContext game_context(Program& program);

@@ -1,16 +1,19 @@
 #include "app/sound_bank.h"
 
+#include <string>
+
 const char* const sound_slot_paths[SOUND_SLOT_COUNT] = {
 #define HXM_SLOT_PATH(field, path) path,
     HXM_MUSIC_SLOTS(HXM_SLOT_PATH) HXM_EFFECT_SLOTS(HXM_SLOT_PATH)
 #undef HXM_SLOT_PATH
 };
 
-void load_sound_bank(SoundBank& bank) {
+void load_sound_bank(SoundBank& bank, const char* data_dir) {
   bank = SoundBank{};
   if (Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 2048) < 0) return;
-#define HXM_LOAD_MUSIC(field, path) bank.field = Mix_LoadMUS(path);
-#define HXM_LOAD_EFFECT(field, path) bank.field = Mix_LoadWAV(path);
+  std::string dir = data_dir;
+#define HXM_LOAD_MUSIC(field, path) bank.field = Mix_LoadMUS((dir + path).c_str());
+#define HXM_LOAD_EFFECT(field, path) bank.field = Mix_LoadWAV((dir + path).c_str());
   HXM_MUSIC_SLOTS(HXM_LOAD_MUSIC)
   HXM_EFFECT_SLOTS(HXM_LOAD_EFFECT)
 #undef HXM_LOAD_MUSIC

@@ -4,7 +4,7 @@
 #include <SDL_mixer.h>
 #include <cstdint>
 
-// The sixteen slots in their fixed order: field, file (relative to the working directory).
+// The sixteen slots in their fixed order: field, file (relative to the data directory).
 #define HXM_MUSIC_SLOTS(X)                                        \
   X(app_background, "sound/mp3/appBackground.mp3")                \
   X(app_intro, "sound/mp3/appIntro.mp3")                          \
@@ -40,7 +40,8 @@ extern const char* const sound_slot_paths[SOUND_SLOT_COUNT];
 // Music volumes on the mixer's 0-128 scale.
 enum : int { INTRO_MUSIC_VOLUME = 100, BACKGROUND_MUSIC_VOLUME = 108 };
 
-void load_sound_bank(SoundBank& bank);
+// Reads the files under data_dir: "" for the working directory, else a path ending in '/'.
+void load_sound_bank(SoundBank& bank, const char* data_dir = "");
 // Once on the first free channel; a missing effect is skipped.
 void play_effect(Mix_Chunk* effect);
 // loops: 0 once, -1 forever; a missing music is skipped.

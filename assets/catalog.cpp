@@ -1,6 +1,6 @@
 #include "assets/catalog.h"
 
-#define IMAGE(name, w, h) extern "C" const unsigned char hxm_png_##name[], hxm_png_##name##_end[];
+#define IMAGE(name, w, h) extern "C" const unsigned char hxm_pack_##name[], hxm_pack_##name##_end[];
 #define TEXT HXM_IGNORE_TEXT
 #define SLOT HXM_IGNORE_SLOT
 #include "assets/catalog.def"
@@ -10,7 +10,7 @@
 
 const ImageInfo image_info[IMAGE_COUNT] = {
 #define IMAGE(name, w, h) \
-  {#name, w, h, hxm_png_##name, (size_t)(hxm_png_##name##_end - hxm_png_##name)},
+  {#name, w, h, hxm_pack_##name, (size_t)(hxm_pack_##name##_end - hxm_pack_##name)},
 #define TEXT HXM_IGNORE_TEXT
 #define SLOT HXM_IGNORE_SLOT
 #include "assets/catalog.def"

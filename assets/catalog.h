@@ -68,12 +68,16 @@ constexpr const char* FONT_PATH = "font/hxm_font.ttf";
 // Point sizes of the five fonts for a layout unit, in FontSet order.
 void font_point_sizes(float unit, int sizes[5]);
 
+// The compiled-in pictures hold their pixels in this layout, rows unpadded, each picture one
+// zstd frame with its content size and checksum: the layout every renderer lists first.
+constexpr Uint32 PICTURE_PACK_FORMAT = SDL_PIXELFORMAT_ARGB8888;
+
 // What the catalog table says of each picture and text.
 struct ImageInfo {
   const char* name;
-  int32_t width, height;  // exact pixel size of the compiled-in PNG
-  const unsigned char* png;
-  size_t png_size;
+  int32_t width, height;  // exact pixel size of the picture
+  const unsigned char* pack;  // its compiled-in zstd frame
+  size_t pack_size;
 };
 struct TextInfo {
   const char* name;

@@ -23,8 +23,8 @@ void layout_player_labels(LayoutTable& L, const LayoutFrame& f) {
 void layout_statistics(LayoutTable& L, const LayoutFrame& f) {
   const LayoutInput& in = f.in;
   const float W = f.W, H = f.H, U = f.U;
-  // The gap between caption words: half the width of "/".
-  const float g = in.text[TXT_captionSlash].w / 2.0f;
+  // The gap between caption words: half the width of "/", in whole pixels.
+  const float g = (float)(in.text[TXT_captionSlash].w / 2);
   L.captionGap = g;
 
   // Delete dialog: two pill buttons, the heading, two boxes with their captions.

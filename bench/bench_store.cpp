@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app/lock_hold.h"
 #include "store/record_store.h"
 #include "store/synthetic_hits.h"
 
@@ -74,9 +75,11 @@ void BM_IdleThreadCpu(benchmark::State& state) {
   pthread_t thread;
   pthread_create(&thread, nullptr, record_store_thread, store);
   for (;;) {  // until the first read-all is done
-    pthread_mutex_lock(&store->mutex);
-    uint32_t done = store->requests_done;
-    pthread_mutex_unlock(&store->mutex);
+    uint32_t done{};
+    {
+      Hold hold(store->mutex);
+      done = store->requests_done;
+    }
     if (done > 0) break;
     usleep(10000);
   }

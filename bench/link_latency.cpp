@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "app/lock_hold.h"
 #include "link/sensor_link.h"
 #include "tools/virtual_hub.h"
 
@@ -38,9 +39,10 @@ void* run_link(void* link) {
 }
 
 void stop(SensorLink& link, pthread_t thread) {
-  pthread_mutex_lock(&link.mutex);
-  link.app->link_running = 0;
-  pthread_mutex_unlock(&link.mutex);
+  {
+    Hold hold(link.mutex);
+    link.app->link_running = 0;
+  }
   pthread_join(thread, nullptr);
 }
 
@@ -80,10 +82,12 @@ int main() {
     hub_hit(hub, pad, power, 50);
     double written = now_ms();
     for (;;) {
-      pthread_mutex_lock(&link.mutex);
-      bool seen = link.pads[pad].hit[3] == power;
-      if (seen) memset(link.pads[pad].hit, 0, sizeof link.pads[pad].hit);
-      pthread_mutex_unlock(&link.mutex);
+      bool seen{};
+      {
+        Hold hold(link.mutex);
+        seen = link.pads[pad].hit[3] == power;
+        if (seen) memset(link.pads[pad].hit, 0, sizeof link.pads[pad].hit);
+      }
       if (seen) break;
       usleep(100);
     }

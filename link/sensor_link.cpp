@@ -1,3 +1,4 @@
+#include "app/lock_hold.h"
 #include "app/worker_thread.h"
 #include "link/sensor_link.h"
 
@@ -17,13 +18,6 @@ constexpr int32_t DISCONNECT_PAD_AT = 18;
 constexpr int32_t DISCONNECT_LENGTH = DISCONNECT_PAD_AT + 1;
 constexpr int32_t HIT_LENGTH = 6;  // pad index as a number, hit bytes 1-4, charge
 constexpr int32_t LEVEL_AT = 5;
-
-// Holds the mutex for one scope.
-struct Hold {
-  pthread_mutex_t& mutex;
-  explicit Hold(pthread_mutex_t& m) : mutex(m) { pthread_mutex_lock(&mutex); }
-  ~Hold() { pthread_mutex_unlock(&mutex); }
-};
 
 PadSlot* slot_at(SensorLink& link, int32_t pad) {
   return pad >= 0 && pad < PAD_COUNT ? &link.pads[pad] : nullptr;
@@ -76,7 +70,7 @@ void lose_link(SensorLink& link, PortHandle port) {
 // A quiet line drops every hit nobody took.
 void clear_hits(SensorLink& link) {
   Hold hold(link.mutex);
-  for (PadSlot& slot : link.pads) memset(slot.hit, 0, sizeof slot.hit);
+  clear_all_hits_locked(link);
 }
 
 void read_until_lost(SensorLink& link, PortHandle port) {
@@ -195,4 +189,26 @@ void stop_sensor_link(SensorLink* link) {
   Hold hold(link->mutex);
   if (link->app) link->app->link_running = 0;
   link->app = nullptr;
+}
+
+void copy_connected_locked(const SensorLink& link, int32_t connected[PAD_COUNT]) {
+  for (int32_t k = 0; k < PAD_COUNT; ++k) connected[k] = link.pads[k].connected;
+}
+
+int32_t take_hit_locked(SensorLink& link, int32_t pad, char* suffix, char* mac) {
+  PadSlot* slot = slot_at(link, pad - 1);
+  if (!slot) return 0;
+  int32_t power = slot->hit[3];
+  for (int32_t i = 0; i < 4; ++i) suffix[i] = (char)slot->mac[MAC_LENGTH - 4 + i];
+  suffix[4] = 0;
+  if (mac) {
+    for (int32_t i = 0; i < MAC_LENGTH; ++i) mac[i] = (char)slot->mac[i];
+    mac[MAC_LENGTH] = 0;
+  }
+  memset(slot->hit, 0, sizeof slot->hit);
+  return power;
+}
+
+void clear_all_hits_locked(SensorLink& link) {
+  for (PadSlot& slot : link.pads) memset(slot.hit, 0, sizeof slot.hit);
 }

@@ -47,3 +47,13 @@ int sensor_link_run(SensorLink& link);
 SensorLink* start_sensor_link(AppState& app, const SerialPortLayer& port);
 // Clears link_running under the mutex and lets go of app; link must not be used afterwards.
 void stop_sensor_link(SensorLink* link);
+
+// For the screens, each called under a hold on link.mutex that the caller takes.
+// The four connected flags, as 0 or 1.
+void copy_connected_locked(const SensorLink& link, int32_t connected[PAD_COUNT]);
+// Consumes the hit of pad 1-4 whether or not the caller uses it, and returns its power
+// (0 = no hit). Writes the MAC's last four characters into suffix (5 bytes) and, when mac
+// is not null, all twelve into mac (13 bytes), each NUL-terminated.
+int32_t take_hit_locked(SensorLink& link, int32_t pad, char* suffix, char* mac);
+// Every pad's four hit bytes set to 0.
+void clear_all_hits_locked(SensorLink& link);

@@ -3,7 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/input.h"
+#include "app/lock_hold.h"
+#include "app/hit_test.h"
 #include "link/sensor_link.h"
 #include "screens/draw_list.h"
 
@@ -51,54 +52,29 @@ const PadArt pad_art[4] = {
 // The segments lit left to right: red, orange, lime, green.
 SDL_Texture* T::*const segment_colours[4] = {&T::tagRed, &T::tagOrange, &T::tagLime, &T::tagGreen};
 
-struct PadCopy {
-  int32_t connected;
-  uint8_t level;
-};
-
-// A link that never started reads as no hub at all.
-void copy_link(SensorLink* link, DeviceScreenState& s, PadCopy pads[4], int32_t& port_number) {
-  if (!link) {
-    port_number = 0;
-    for (int k = 0; k < 4; ++k) {
-      pads[k] = PadCopy{0, 0};
-      for (int i = 0; i < 12; ++i) s.mac_text[k][i] = (char)NO_MAC;
-      s.mac_text[k][12] = 0;
-    }
-    return;
-  }
-  pthread_mutex_lock(&link->mutex);
-  SensorLink& l = *link;
-  port_number = l.port_number;
-  for (int k = 0; k < 4; ++k) {
-    const PadSlot& slot = l.pads[k];
-    pads[k] = PadCopy{slot.connected, slot.level};
-    for (int i = 0; i < 12; ++i) s.mac_text[k][i] = (char)(slot.mac[i] & 0xFF);
-    s.mac_text[k][12] = 0;
-  }
-  pthread_mutex_unlock(&link->mutex);
+// A run-time text made again only when it changed; its size is remembered for drawing.
+template <size_t N>
+void make_text(const FrameClock& c, const char* text, char (&shown)[N], SDL_Point& size,
+               const Palette& palette, const FontSet& fonts, SDL_Texture*& slot) {
+  if (slot && strcmp(shown, text) == 0) return;
+  if (slot) SDL_DestroyTexture(slot);
+  SDL_Surface* surface = TTF_RenderUTF8_Blended(fonts.fontMedium, text, palette.white);
+  slot = surface ? SDL_CreateTextureFromSurface(c.renderer, surface) : nullptr;
+  SDL_FreeSurface(surface);
+  TTF_SizeUTF8(fonts.fontMedium, text, &size.x, &size.y);
+  snprintf(shown, N, "%s", text);
 }
 
-// Draws a run-time text from its slot, rendering it again only when the text changed.
-template <size_t N>
-void draw_runtime_text(const FrameClock& c, const char* s, char (&shown)[N], const Palette& palette,
-                       const FontSet& fonts, SDL_Texture*& slot, SDL_Rect& rect) {
-  if (!slot || strcmp(shown, s) != 0) {
-    if (slot) SDL_DestroyTexture(slot);
-    SDL_Surface* surface = TTF_RenderUTF8_Blended(fonts.fontMedium, s, palette.white);
-    slot = surface ? SDL_CreateTextureFromSurface(c.renderer, surface) : nullptr;
-    SDL_FreeSurface(surface);
-    TTF_SizeUTF8(fonts.fontMedium, s, &rect.w, &rect.h);
-    snprintf(shown, N, "%s", s);
-  }
-  if (slot) SDL_RenderCopy(c.renderer, slot, nullptr, &rect);
+// At the loader's position, with the text's own size.
+void draw_text_at(const FrameClock& c, SDL_Texture* texture, const SDL_Rect& at, SDL_Point size) {
+  if (!texture) return;
+  SDL_Rect r{at.x, at.y, size.x, size.y};
+  SDL_RenderCopy(c.renderer, texture, nullptr, &r);
 }
 
 void draw_dialog(const FrameClock& c, const Palette& palette, const TextureCatalog& t,
                  const LayoutTable& l, const DrawItem (&lines)[2]) {
-  SDL_SetRenderDrawColor(c.renderer, palette.shade.r, palette.shade.g, palette.shade.b,
-                         palette.shade.a);
-  SDL_RenderFillRectF(c.renderer, &l.fullScreenRect);
+  fill_screen(c, palette.shade, l);
   draw_items(c, t, l, dialog_items);
   draw_items(c, t, l, lines);
 }
@@ -120,9 +96,55 @@ int32_t charge_segments(uint8_t c) {
   return c <= 32 ? 1 : c <= 64 ? 2 : c <= 96 ? 3 : 4;
 }
 
-void draw_device_screen(const FrameClock& c, DeviceScreenState& s, const Palette& palette,
-                        const AppState&, const Display&, SensorLink* link, TextureCatalog& t,
-                        LayoutTable& l, const FontSet& fonts) {
+void device_screen_update(DeviceScreenState& s, SensorLink* link) {
+  uint8_t level[4] = {};
+  if (!link) {
+    s.port_number = 0;
+    for (int k = 0; k < 4; ++k) {
+      s.connected[k] = 0;
+      memset(s.mac_text[k], NO_MAC, 12);
+      s.mac_text[k][12] = 0;
+    }
+  } else {
+    Hold hold(link->mutex);
+    s.port_number = link->port_number;
+    for (int k = 0; k < 4; ++k) {
+      const PadSlot& slot = link->pads[k];
+      s.connected[k] = slot.connected;
+      level[k] = slot.level;
+      for (int i = 0; i < 12; ++i) s.mac_text[k][i] = (char)(slot.mac[i] & 0xFF);
+      s.mac_text[k][12] = 0;
+    }
+  }
+
+  for (int k = 0; k < 4; ++k) {
+    s.lit[k] = 0;
+    if (s.connected[k] == 1) {
+      int32_t lit = charge_segments(level[k]);
+      s.missing[k][MAC_MISSING] = s.mac_text[k][0] == '-';
+      s.missing[k][CHARGE_MISSING] = lit < 0;
+      if (lit < 0) snprintf(s.charge_text[k], sizeof s.charge_text[k], "--");
+      else snprintf(s.charge_text[k], sizeof s.charge_text[k], "%d%%", level[k]);
+      s.lit[k] = lit < 0 ? 0 : lit;
+    } else {
+      s.missing[k][MAC_MISSING] = s.missing[k][CHARGE_MISSING] = 0;
+      snprintf(s.charge_text[k], sizeof s.charge_text[k], "--");
+    }
+  }
+}
+
+void device_screen_make_texts(const FrameClock& c, DeviceScreenState& s, const Palette& palette,
+                              const FontSet& fonts, TextureCatalog& t) {
+  for (int k = 0; k < 4; ++k)
+    make_text(c, s.charge_text[k], s.shown_charge[k], s.charge_size[k], palette, fonts,
+              t.*pad_art[k].charge_value);
+  for (int k = 0; k < 4; ++k)
+    make_text(c, s.mac_text[k], s.shown_mac[k], s.mac_size[k], palette, fonts,
+              t.*pad_art[k].mac_value);
+}
+
+void draw_device_screen(const FrameClock& c, const DeviceScreenState& s, const Palette& palette,
+                        const TextureCatalog& t, const LayoutTable& l) {
   draw_items(c, t, l, frame_items);
   for (int k = 0; k < 4; ++k) SDL_RenderCopyF(c.renderer, t.plate, nullptr, &l.padPlateRect[k]);
   for (int k = 0; k < 4; ++k) SDL_RenderCopy(c.renderer, t.labelMacAddress, nullptr, &l.macLabelRect[k]);
@@ -131,41 +153,24 @@ void draw_device_screen(const FrameClock& c, DeviceScreenState& s, const Palette
     SDL_RenderCopy(c.renderer, t.labelBattery, nullptr, &l.batteryLabelRect[k]);
   }
 
-  PadCopy pads[4];
-  int32_t port_number = 0;
-  copy_link(link, s, pads, port_number);
-
   for (int k = 0; k < 4; ++k) {
-    bool known = pads[k].connected == 1;
-    int32_t lit = 0;
-    if (known) {
-      s.missing[k][MAC_MISSING] = s.mac_text[k][0] == '-';
-      lit = charge_segments(pads[k].level);
-      s.missing[k][CHARGE_MISSING] = lit < 0;
-      if (lit < 0) snprintf(s.charge_text[k], sizeof s.charge_text[k], "--");
-      else snprintf(s.charge_text[k], sizeof s.charge_text[k], "%d%%", pads[k].level);
-    } else {
-      s.missing[k][MAC_MISSING] = s.missing[k][CHARGE_MISSING] = 0;
-      snprintf(s.charge_text[k], sizeof s.charge_text[k], "--");
-    }
+    bool known = s.connected[k] == 1;
     SDL_RenderCopy(c.renderer, known ? t.labelPlayerGreen : t.labelPlayerGrey, nullptr,
                    &l.padPlayerLabelRect[k]);
     SDL_RenderCopy(c.renderer, t.*(known ? pad_art[k].green_digit : pad_art[k].grey_digit), nullptr,
                    &l.padDigitRect[k]);
     for (int seg = 0; seg < 4; ++seg) {
-      SDL_Texture* tag = seg < lit ? t.*segment_colours[seg] : t.tagBlack;
+      SDL_Texture* tag = seg < s.lit[k] ? t.*segment_colours[seg] : t.tagBlack;
       SDL_RenderCopyF(c.renderer, tag, nullptr, &l.chargeBarRect[k][seg]);
     }
   }
 
   for (int k = 0; k < 4; ++k)
-    draw_runtime_text(c, s.charge_text[k], s.shown_charge[k], palette, fonts,
-                      t.*pad_art[k].charge_value, l.chargeValueRect[k]);
+    draw_text_at(c, t.*pad_art[k].charge_value, l.chargeValueRect[k], s.charge_size[k]);
   for (int k = 0; k < 4; ++k)
-    draw_runtime_text(c, s.mac_text[k], s.shown_mac[k], palette, fonts, t.*pad_art[k].mac_value,
-                      l.macValueRect[k]);
+    draw_text_at(c, t.*pad_art[k].mac_value, l.macValueRect[k], s.mac_size[k]);
 
-  SDL_RenderCopyF(c.renderer, port_number != 0 ? t.usbPlugGreen : t.usbPlugGrey, nullptr,
+  SDL_RenderCopyF(c.renderer, s.port_number != 0 ? t.usbPlugGreen : t.usbPlugGrey, nullptr,
                   &l.hubPlugRect);
   for (int k = 0; k < 4; ++k) {
     if (s.missing[k][MAC_MISSING] == 1)

@@ -9,3 +9,57 @@ void draw_items(const FrameClock& clock, const TextureCatalog& textures, const L
     else SDL_RenderCopy(clock.renderer, t, nullptr, &(layout.*item.text_rect));
   }
 }
+
+namespace {
+
+SDL_Texture* text_texture(const FrameClock& clock, TTF_Font* font, const char* text,
+                          SDL_Color colour, int& w, int& h) {
+  if (!font || !text || !text[0] || TTF_SizeUTF8(font, text, &w, &h) != 0) return nullptr;
+  SDL_Surface* surface = TTF_RenderUTF8_Blended(font, text, colour);
+  if (!surface) return nullptr;
+  SDL_Texture* texture = SDL_CreateTextureFromSurface(clock.renderer, surface);
+  SDL_FreeSurface(surface);
+  return texture;
+}
+
+// Centred vertically on y; x is the left edge less `across` of the width.
+void draw_anchored(const FrameClock& clock, TTF_Font* font, const char* text, SDL_Color colour,
+                   float x, float across, float y) {
+  int w = 0, h = 0;
+  SDL_Texture* texture = text_texture(clock, font, text, colour, w, h);
+  if (!texture) return;
+  SDL_Rect r{(int32_t)(x - (float)w * across), (int32_t)(y - h / 2.0f), w, h};
+  SDL_RenderCopy(clock.renderer, texture, nullptr, &r);
+  SDL_DestroyTexture(texture);
+}
+
+}  // namespace
+
+void draw_runtime_text(const FrameClock& clock, TTF_Font* font, const char* text, SDL_Color colour,
+                       int32_t x, int32_t y) {
+  int w = 0, h = 0;
+  SDL_Texture* texture = text_texture(clock, font, text, colour, w, h);
+  if (!texture) return;
+  SDL_Rect r{x, y, w, h};
+  SDL_RenderCopy(clock.renderer, texture, nullptr, &r);
+  SDL_DestroyTexture(texture);
+}
+
+void draw_runtime_text_centred(const FrameClock& clock, TTF_Font* font, const char* text,
+                               SDL_Color colour, float x, float y) {
+  draw_anchored(clock, font, text, colour, x, 0.5f, y);
+}
+
+void draw_runtime_text_left_centred(const FrameClock& clock, TTF_Font* font, const char* text,
+                                    SDL_Color colour, float x, float y) {
+  draw_anchored(clock, font, text, colour, x, 0.0f, y);
+}
+
+void fill_rect(const FrameClock& clock, SDL_Color colour, const SDL_FRect& rect) {
+  SDL_SetRenderDrawColor(clock.renderer, colour.r, colour.g, colour.b, colour.a);
+  SDL_RenderFillRectF(clock.renderer, &rect);
+}
+
+void fill_screen(const FrameClock& clock, SDL_Color colour, const LayoutTable& layout) {
+  fill_rect(clock, colour, layout.fullScreenRect);
+}

@@ -26,3 +26,18 @@ void draw_items(const FrameClock& clock, const TextureCatalog& textures, const L
                 const DrawItem (&items)[N]) {
   draw_items(clock, textures, layout, items, N);
 }
+
+// A text that changes while the screen runs, made, drawn with its own size at (x, y) and
+// destroyed within the frame. Nothing is drawn for an empty text.
+void draw_runtime_text(const FrameClock& clock, TTF_Font* font, const char* text, SDL_Color colour,
+                       int32_t x, int32_t y);
+// The same, centred on (x, y): both halves of the size truncated.
+void draw_runtime_text_centred(const FrameClock& clock, TTF_Font* font, const char* text,
+                               SDL_Color colour, float x, float y);
+// The same with its left edge at x and centred vertically on y (half the height truncated).
+void draw_runtime_text_left_centred(const FrameClock& clock, TTF_Font* font, const char* text,
+                                    SDL_Color colour, float x, float y);
+// Fills a rectangle with a colour, blended by its alpha.
+void fill_rect(const FrameClock& clock, SDL_Color colour, const SDL_FRect& rect);
+// Fills fullScreenRect with a colour: the shade behind dialogs, countdowns and game ends.
+void fill_screen(const FrameClock& clock, SDL_Color colour, const LayoutTable& layout);

@@ -1,6 +1,6 @@
 #include "screens/menus.h"
 
-#include "app/input.h"
+#include "app/hit_test.h"
 #include "screens/draw_list.h"
 
 namespace {

@@ -1,4 +1,6 @@
 // The shared record: allocation, the thread's life, and what the screens queue and read.
+#include "app/helpers.h"
+#include "app/lock_hold.h"
 #include "app/worker_thread.h"
 #include "store/record_store.h"
 
@@ -18,12 +20,11 @@ bool running_locked(const RecordStore& store) {
 // Sleeps until a request is queued or the thread is stopped. When stopped, the queue is
 // discarded and the answer is false.
 bool wait_for_request(RecordStore& store) {
-  pthread_mutex_lock(&store.mutex);
+  Hold hold(store.mutex);
   while (running_locked(store) && store.request_count == 0)
-    pthread_cond_wait(&store.wake, &store.mutex);
+    pthread_cond_wait(&store.wake, &hold.mutex);
   bool go = running_locked(store);
   if (!go) store.request_count = 0;
-  pthread_mutex_unlock(&store.mutex);
   return go;
 }
 
@@ -59,11 +60,10 @@ RecordStore* start_record_store(AppState* app, const char* directory) {
 
 void stop_record_store(RecordStore* store) {
   if (!store) return;
-  pthread_mutex_lock(&store->mutex);
+  Hold hold(store->mutex);
   if (store->app) store->app->store_running = 0;
   store->app = nullptr;  // main's AppState may end before the thread next looks
   pthread_cond_signal(&store->wake);
-  pthread_mutex_unlock(&store->mutex);
 }
 
 void* record_store_thread(void* arg) {
@@ -80,14 +80,14 @@ bool queue_locked(RecordStore& store, const StoreRequest& request) {
       array_append(store.requests, store.request_count, store.request_capacity);
   if (!slot) return false;
   *slot = request;
+  if (request.code == STORE_DELETE_ALL) store.deletes_queued += 1;
   pthread_cond_signal(&store.wake);
   return true;
 }
 
 bool store_queue(RecordStore& store, const StoreRequest& request) {
-  pthread_mutex_lock(&store.mutex);
+  Hold hold(store.mutex);
   bool queued = queue_locked(store, request);
-  pthread_mutex_unlock(&store.mutex);
   return queued;
 }
 
@@ -106,12 +106,11 @@ bool store_queue_result(RecordStore& store, int32_t value, float game_time, cons
   snprintf(request.mac, sizeof request.mac, "%s", mac ? mac : "");
   set_date_time(request, when);
 
-  pthread_mutex_lock(&store.mutex);
+  Hold hold(store.mutex);
   bool queued = queue_locked(store, request);
   store.run_hits += 1;
   if (date_time_empty(store.run_to)) store.run_from = hour_start_of(when);
   store.run_to = hour_end_of(when);
-  pthread_mutex_unlock(&store.mutex);
   return queued;
 }
 
@@ -122,7 +121,7 @@ int top_three_place(int32_t value, const int32_t best[3]) {
 }
 
 void store_rank_run_best(RecordStore& store, const RunBest& hit) {
-  pthread_mutex_lock(&store.mutex);
+  Hold hold(store.mutex);
   RunBest* run_best = store.run_best;
   int32_t values[3] = {run_best[0].value, run_best[1].value, run_best[2].value};
   int place = top_three_place(hit.value, values);
@@ -130,17 +129,15 @@ void store_rank_run_best(RecordStore& store, const RunBest& hit) {
     for (int k = 2; k > place; --k) run_best[k] = run_best[k - 1];
     run_best[place] = hit;
   }
-  pthread_mutex_unlock(&store.mutex);
 }
 
 void store_clear_run_best(RecordStore& store) {
-  pthread_mutex_lock(&store.mutex);
+  Hold hold(store.mutex);
   for (RunBest& entry : store.run_best) entry.value = 0;
-  pthread_mutex_unlock(&store.mutex);
 }
 
 void store_read_view(RecordStore& store, StoreView& view) {
-  pthread_mutex_lock(&store.mutex);
+  Hold hold(store.mutex);
   for (int k = 0; k < 3; ++k) {
     view.run_best[k] = store.run_best[k];
     view.best[k] = store.best[k];
@@ -153,17 +150,15 @@ void store_read_view(RecordStore& store, StoreView& view) {
   view.data_last = store.data_last;
   view.row_count = store.row_count;
   view.rows_version = store.rows_version;
-  pthread_mutex_unlock(&store.mutex);
 }
 
 bool store_copy_rows(RecordStore& store, std::vector<HitRow>& rows, uint32_t& version) {
-  pthread_mutex_lock(&store.mutex);
+  Hold hold(store.mutex);
   bool changed = version != store.rows_version;
   if (changed) {
     rows.assign(store.rows, store.rows + store.row_count);
     version = store.rows_version;
   }
-  pthread_mutex_unlock(&store.mutex);
   return changed;
 }
 
@@ -191,10 +186,16 @@ DateTime hour_end_of(const DateTime& t) {
   return h;
 }
 
-DateTime local_date_time() {
-  time_t now = time(nullptr);
+DateTime local_date_time() { return local_date_time_at((int64_t)time(nullptr)); }
+
+int64_t date_time_seconds(const DateTime& t) {
+  return calendar_time(t.year, t.month, t.day, t.hour, t.minute, t.second);
+}
+
+DateTime local_date_time_at(int64_t at) {
+  time_t when = (time_t)at;
   struct tm local = {};
-  localtime_r(&now, &local);
+  localtime_r(&when, &local);
   DateTime t;
   t.year = local.tm_year + 1900;
   t.month = local.tm_mon + 1;

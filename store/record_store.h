@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/records.h"
+#include "app/app_state.h"
 
 // A local date and time; all zero means "empty".
 struct DateTime {
@@ -41,6 +41,9 @@ struct HitRow {
   float game_time = 0.0f;  // whole seconds, truncated toward zero
   int32_t year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
   char mac_address[16] = {};
+  // calendar_time of the date and time, worked out once when the row is read, so the chart
+  // never converts a row per frame.
+  int64_t time = 0;
 };
 
 struct RunBest {
@@ -81,6 +84,7 @@ struct RecordStore {
 
   uint32_t rows_version = 0;  // changes whenever `rows` change, so readers copy only then
   uint32_t requests_done = 0;  // requests finished and removed from the queue
+  uint32_t deletes_queued = 0;  // delete-all requests ever queued, for checks that count rows
 
   // Where the database lives; set before the thread starts and never changed after.
   char db_path[4096] = {};
@@ -132,6 +136,21 @@ void store_read_view(RecordStore& store, StoreView& view);
 // Copies the rows when they changed since `version` (updated); true when it copied.
 bool store_copy_rows(RecordStore& store, std::vector<HitRow>& rows, uint32_t& version);
 
+// Every stored row in table order, for tools that look at a database the program may be using:
+// a read-only connection that waits for a writer, the read-all statement and the same decoding
+// as the thread's read-all. `visit` also gets the row id, the stored game time unrounded and
+// the whole MAC text (valid only during the call). False, with SQLite's message in `error`,
+// when the file cannot be opened or read as a record database.
+struct StoredHit {
+  int64_t id = 0;
+  HitRow row;
+  double game_time = 0.0;
+  const char* mac = "";
+  int32_t mac_bytes = 0;
+};
+bool store_read_rows(const char* path, void (*visit)(const StoredHit& hit, void* ctx), void* ctx,
+                     char* error, int error_size);
+
 // Where a new value enters a best-first top three: 0, 1 or 2, or 3 when it stays out.
 // A tie ranks the newer value first.
 int top_three_place(int32_t value, const int32_t best[3]);
@@ -159,3 +178,7 @@ DateTime hour_start_of(const DateTime& t);
 DateTime hour_end_of(const DateTime& t);
 // The current local date and time (time, then localtime).
 DateTime local_date_time();
+// The local date and time of a calendar time.
+DateTime local_date_time_at(int64_t t);
+// calendar_time of a DateTime: seconds, local time, daylight saving taken as not in effect.
+int64_t date_time_seconds(const DateTime& t);

@@ -3,7 +3,10 @@
 // during a SQLite call.
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
+#include "app/helpers.h"
+#include "app/lock_hold.h"
 #include "store/store_internal.h"
 
 const char STORE_SCHEMA_SQL[] =
@@ -25,6 +28,12 @@ const char* const STORE_RANK_SQL[4] = {
     "UPDATE training_hit_power SET record_position = 3 WHERE id = ?;",
 };
 const char STORE_DELETE_ALL_SQL[] = "DELETE FROM training_hit_power;";
+const char STORE_TOP_THREE_SQL[] =
+    "SELECT id, record_position, value FROM training_hit_power WHERE record_position BETWEEN 1 "
+    "AND 3 ORDER BY record_position, value DESC, id DESC;";
+const char STORE_RECORDS_INDEX_SQL[] =
+    "CREATE INDEX IF NOT EXISTS training_hit_power_records ON training_hit_power "
+    "(record_position) WHERE record_position BETWEEN 1 AND 3;";
 
 namespace {
 
@@ -39,24 +48,21 @@ void finish_head_locked(RecordStore& store) {
 
 // A request is finished: it leaves the head of the queue.
 void finish_head(RecordStore& store) {
-  pthread_mutex_lock(&store.mutex);
+  Hold hold(store.mutex);
   finish_head_locked(store);
-  pthread_mutex_unlock(&store.mutex);
 }
 
 // A read-all is finished, with the number of rows it returned.
 void finish_read_all(RecordStore& store, int32_t rows) {
-  pthread_mutex_lock(&store.mutex);
+  Hold hold(store.mutex);
   store.table_rows = rows;
   finish_head_locked(store);
-  pthread_mutex_unlock(&store.mutex);
 }
 
 // The head becomes a read-all, handled next before any later request.
 void head_to_read_all(RecordStore& store) {
-  pthread_mutex_lock(&store.mutex);
+  Hold hold(store.mutex);
   if (store.request_count > 0) store.requests[0].code = STORE_READ_ALL;
-  pthread_mutex_unlock(&store.mutex);
 }
 
 // Under the lock: what a fresh start and a delete-all both publish.
@@ -121,6 +127,29 @@ int64_t row_time(HourClock& clock, const HitRow& row) {
   return hour_start_time(clock, row) + row.minute * 60 + row.second;
 }
 
+// One row of the read-all statement: columns 0 to 10 in table order. NULL text reads as empty;
+// the MAC is kept whole in `hit` and cut to its field in the row.
+void decode_hit(sqlite3_stmt* stmt, HourClock& clock, StoredHit& hit) {
+  HitRow& row = hit.row;
+  row = HitRow{};
+  hit.id = sqlite3_column_int64(stmt, 0);
+  row.record_position = sqlite3_column_int(stmt, 1);
+  row.value = sqlite3_column_int(stmt, 2);
+  hit.game_time = sqlite3_column_double(stmt, 3);
+  row.game_time = whole_seconds(hit.game_time);
+  row.year = sqlite3_column_int(stmt, 4);
+  row.month = sqlite3_column_int(stmt, 5);
+  row.day = sqlite3_column_int(stmt, 6);
+  row.hour = sqlite3_column_int(stmt, 7);
+  row.minute = sqlite3_column_int(stmt, 8);
+  row.second = sqlite3_column_int(stmt, 9);
+  const unsigned char* mac = sqlite3_column_text(stmt, 10);
+  hit.mac_bytes = mac ? sqlite3_column_bytes(stmt, 10) : 0;
+  hit.mac = mac ? (const char*)mac : "";
+  copy_text(mac, hit.mac_bytes, row.mac_address, (int)sizeof row.mac_address);
+  row.time = row_time(clock, row);
+}
+
 // The covered period of one read-all; both times start at 0, so a period already set by an
 // earlier read-all keeps its first hour.
 struct PeriodScan {
@@ -156,62 +185,55 @@ void read_all(RecordStore& store, const char* path) {
     return;
   }
 
-  pthread_mutex_lock(&store.mutex);
-  store.row_count = 0;
-  store.rows_version += 1;
-  pthread_mutex_unlock(&store.mutex);
+  {
+    Hold hold(store.mutex);
+    store.row_count = 0;
+    store.rows_version += 1;
+  }
 
   PeriodScan scan;
   HourClock clock;
   int32_t read = 0;
+  StoredHit hit;
   while (sqlite3_step(stmt) == SQLITE_ROW) {
-    HitRow row;
-    int64_t id = sqlite3_column_int64(stmt, 0);
-    row.record_position = sqlite3_column_int(stmt, 1);
-    row.value = sqlite3_column_int(stmt, 2);
-    row.game_time = whole_seconds(sqlite3_column_double(stmt, 3));
-    row.year = sqlite3_column_int(stmt, 4);
-    row.month = sqlite3_column_int(stmt, 5);
-    row.day = sqlite3_column_int(stmt, 6);
-    row.hour = sqlite3_column_int(stmt, 7);
-    row.minute = sqlite3_column_int(stmt, 8);
-    row.second = sqlite3_column_int(stmt, 9);
-    const unsigned char* mac = sqlite3_column_text(stmt, 10);
-    int mac_bytes = sqlite3_column_bytes(stmt, 10);
-    copy_text(mac, mac_bytes, row.mac_address, (int)sizeof row.mac_address);
+    decode_hit(stmt, clock, hit);
+    const HitRow& row = hit.row;
     ++read;
 
     BestEntry entry;
     int position = row.record_position;
     if (position >= 1 && position <= 3) {
       entry.value = row.value;
-      entry.id = (int32_t)id;
+      entry.id = (int32_t)hit.id;
       format_date_time(entry.when, (int)sizeof entry.when, date_time_of(row));
-      int tail = mac_bytes < 4 ? mac_bytes : 4;  // the last four of the whole text
-      copy_text(mac ? mac + mac_bytes - tail : nullptr, tail, entry.mac4, (int)sizeof entry.mac4);
+      int tail = hit.mac_bytes < 4 ? hit.mac_bytes : 4;  // the last four of the whole text
+      copy_text((const unsigned char*)hit.mac + hit.mac_bytes - tail, tail, entry.mac4,
+                (int)sizeof entry.mac4);
     }
     // mktime stays outside the lock: the main thread takes it every frame.
-    int64_t t = row_time(clock, row);
+    int64_t t = row.time;
     int64_t hour_start = hour_start_time(clock, row);
 
-    pthread_mutex_lock(&store.mutex);
-    if (position >= 1 && position <= 3) store.best[position - 1] = entry;
-    HitRow* slot = array_append(store.rows, store.row_count, store.row_capacity);
-    if (slot) {
-      *slot = row;
-      store.rows_version += 1;
+    {
+      Hold hold(store.mutex);
+      if (position >= 1 && position <= 3) store.best[position - 1] = entry;
+      HitRow* slot = array_append(store.rows, store.row_count, store.row_capacity);
+      if (slot) {
+        *slot = row;
+        store.rows_version += 1;
+      }
+      widen_period_locked(store, scan, row, t, hour_start);
     }
-    widen_period_locked(store, scan, row, t, hour_start);
-    pthread_mutex_unlock(&store.mutex);
   }
 
   DateTime now = local_date_time();
-  pthread_mutex_lock(&store.mutex);
-  if (date_time_empty(store.data_first)) {
-    store.data_first = hour_start_of(now);
-    store.data_last = hour_end_of(now);
+  {
+    Hold hold(store.mutex);
+    if (date_time_empty(store.data_first)) {
+      store.data_first = hour_start_of(now);
+      store.data_last = hour_end_of(now);
+    }
   }
-  pthread_mutex_unlock(&store.mutex);
 
   sqlite3_finalize(stmt);
   sqlite3_close(db);
@@ -224,28 +246,49 @@ struct RankChange {
   int position;
 };
 
+// A row holding one of positions 1-3; id 0 when no row holds it.
+struct Holder {
+  int64_t id = 0;
+  int32_t value = 0;
+};
+
 // The changes a new result brings to positions 1-3, in order; returns how many.
-int rank_chain(int32_t value, int64_t new_id, const BestEntry best[3], RankChange chain[4]) {
-  int32_t values[3] = {best[0].value, best[1].value, best[2].value};
+int rank_chain(int32_t value, int64_t new_id, const Holder top[3], RankChange chain[4]) {
+  int32_t values[3] = {top[0].value, top[1].value, top[2].value};
   int place = top_three_place(value, values);
   if (place == 3) return 0;
   int n = 0;
-  chain[n++] = {best[2].id, 0};
-  for (int k = 1; k >= place; --k) chain[n++] = {best[k].id, k + 2};
+  chain[n++] = {top[2].id, 0};
+  for (int k = 1; k >= place; --k) chain[n++] = {top[k].id, k + 2};
   chain[n++] = {new_id, place + 1};
   return n;
 }
 
-bool run_change(sqlite3* db, const RankChange& change) {
+// The rows holding positions 1-3 as the file has them now. Memory cannot be trusted for
+// this: the last read-all may have failed, or another program may have changed the file.
+// Where a position is held twice (a file left so by an older program), the better row keeps
+// it and the others are listed in `extra`, to drop to 0.
+bool read_top_three(sqlite3* db, Holder top[3], std::vector<int64_t>& extra) {
   sqlite3_stmt* stmt = nullptr;
-  bool ok = sqlite3_prepare_v2(db, STORE_RANK_SQL[change.position], -1, &stmt, nullptr) ==
-            SQLITE_OK;
-  if (ok) {
-    sqlite3_bind_int64(stmt, 1, change.id);
-    ok = sqlite3_step(stmt) == SQLITE_DONE;
+  if (sqlite3_prepare_v2(db, STORE_TOP_THREE_SQL, -1, &stmt, nullptr) != SQLITE_OK) {
+    sqlite3_finalize(stmt);
+    return false;
+  }
+  int rc = SQLITE_ROW;
+  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    int64_t id = sqlite3_column_int64(stmt, 0);
+    int position = sqlite3_column_int(stmt, 1);
+    if (position < 1 || position > 3) continue;  // a foreign 3.5 passes the filter
+    Holder& holder = top[position - 1];
+    if (holder.id != 0) {
+      extra.push_back(id);
+    } else {
+      holder.id = id;
+      holder.value = sqlite3_column_int(stmt, 2);
+    }
   }
   sqlite3_finalize(stmt);
-  return ok;
+  return rc == SQLITE_DONE;
 }
 
 // Inserts the row and returns its id, or 0 when it was not stored.
@@ -273,31 +316,52 @@ int64_t insert_row(sqlite3* db, const StoreRequest& request) {
   return done ? sqlite3_last_insert_rowid(db) : 0;
 }
 
-// The row and its ranking changes commit together or not at all, so a crash or a failed
-// change never leaves positions 1-3 half moved.
-void insert(RecordStore& store, const char* path, const StoreRequest& request) {
-  sqlite3* db = store_open(path);
-  if (!db || !store_exec(db, "BEGIN IMMEDIATE;")) {
-    sqlite3_close(db);
-    finish_head(store);
-    return;
-  }
-  bool ok = false;
+// The row and its ranking, inside an open transaction; false at the first failure.
+bool insert_and_rank(sqlite3* db, const StoreRequest& request) {
   int64_t id = insert_row(db, request);
-  if (id != 0) {
-    BestEntry best[3];
-    pthread_mutex_lock(&store.mutex);
-    for (int k = 0; k < 3; ++k) best[k] = store.best[k];
-    pthread_mutex_unlock(&store.mutex);
+  Holder top[3];
+  std::vector<int64_t> extra;
+  if (id == 0) return false;
+  // The holders are found through an index of only the ranked rows, made by the first insert
+  // that needs it; a file that refuses it is read whole instead.
+  store_exec(db, STORE_RECORDS_INDEX_SQL);
+  if (!read_top_three(db, top, extra)) return false;
+  for (int64_t x : extra)
+    if (!store_set_position(db, x, 0)) return false;
+  RankChange chain[4];
+  int n = rank_chain(request.value, id, top, chain);
+  for (int k = 0; k < n; ++k)
+    if (!store_set_position(db, chain[k].id, chain[k].position)) return false;
+  return true;
+}
 
-    RankChange chain[4];
-    int n = rank_chain(request.value, id, best, chain);
-    ok = true;
-    for (int k = 0; k < n; ++k) ok = run_change(db, chain[k]) && ok;  // every change is tried
-    ok = ok && store_exec(db, "COMMIT;");
+// One attempt at storing a result: committed whole or rolled back whole, so a failed change
+// or a crash never leaves positions 1-3 half moved. On failure `why` holds the database's
+// own words.
+template <size_t N>
+bool store_ranked(const char* path, const StoreRequest& request, char (&why)[N]) {
+  sqlite3* db = store_open(path);
+  bool ok = db && store_exec(db, "BEGIN IMMEDIATE;") && insert_and_rank(db, request) &&
+            store_exec(db, "COMMIT;");
+  if (!ok) {
+    snprintf(why, N, "%s", db ? sqlite3_errmsg(db) : "cannot open the database");
+    if (db) store_exec(db, "ROLLBACK;");
   }
-  if (!ok) store_exec(db, "ROLLBACK;");
   sqlite3_close(db);
+  return ok;
+}
+
+// A result that fails is tried once more from the start; if that fails too it is lost, and
+// standard error says which hit, rather than nobody ever learning of it.
+void insert(RecordStore& store, const char* path, const StoreRequest& request) {
+  char why[160] = {};
+  bool ok = store_ranked(path, request, why) || store_ranked(path, request, why);
+  if (!ok) {
+    char when[32];
+    format_date_time(when, (int)sizeof when, date_time_of(request));
+    fprintf(stderr, "hxm: the hit of %d at %s from pad %.12s was not stored: %s\n",
+            request.value, when, request.mac, why);
+  }
   // Every stored hit is read back, ranked or not, so the chart and the counter show it.
   if (ok)
     head_to_read_all(store);
@@ -309,9 +373,10 @@ void delete_all(RecordStore& store, const char* path) {
   sqlite3* db = store_open(path);
   if (db && store_exec(db, STORE_DELETE_ALL_SQL)) {
     DateTime now = local_date_time();
-    pthread_mutex_lock(&store.mutex);
-    clear_published_locked(store, now);
-    pthread_mutex_unlock(&store.mutex);
+    {
+      Hold hold(store.mutex);
+      clear_published_locked(store, now);
+    }
   }
   sqlite3_close(db);
   head_to_read_all(store);
@@ -336,12 +401,49 @@ bool store_exec(sqlite3* db, const char* sql) {
   return ok;
 }
 
+bool store_set_position(sqlite3* db, int64_t id, int position) {
+  sqlite3_stmt* stmt = nullptr;
+  bool ok = sqlite3_prepare_v2(db, STORE_RANK_SQL[position], -1, &stmt, nullptr) == SQLITE_OK;
+  if (ok) {
+    sqlite3_bind_int64(stmt, 1, id);
+    ok = sqlite3_step(stmt) == SQLITE_DONE;
+  }
+  sqlite3_finalize(stmt);
+  return ok;
+}
+
+bool store_read_rows(const char* path, void (*visit)(const StoredHit& hit, void* ctx), void* ctx,
+                     char* error, int error_size) {
+  sqlite3* db = nullptr;
+  sqlite3_stmt* stmt = nullptr;
+  int rc = sqlite3_open_v2(path, &db, SQLITE_OPEN_READONLY, nullptr);
+  if (rc == SQLITE_OK) {
+    sqlite3_busy_timeout(db, BUSY_TIMEOUT_MS);
+    rc = sqlite3_prepare_v2(db, STORE_READ_ALL_SQL, -1, &stmt, nullptr);
+  }
+  if (rc == SQLITE_OK) {
+    HourClock clock;
+    StoredHit hit;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+      decode_hit(stmt, clock, hit);
+      visit(hit, ctx);
+    }
+    if (rc == SQLITE_DONE) rc = SQLITE_OK;
+  }
+  if (rc != SQLITE_OK && error_size > 0)
+    snprintf(error, (size_t)error_size, "%s", db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+  sqlite3_finalize(stmt);
+  sqlite3_close(db);
+  return rc == SQLITE_OK;
+}
+
 void store_begin(RecordStore& store) {
   DateTime now = local_date_time();
-  pthread_mutex_lock(&store.mutex);
-  store.request_count = 0;
-  clear_published_locked(store, now);
-  pthread_mutex_unlock(&store.mutex);
+  {
+    Hold hold(store.mutex);
+    store.request_count = 0;
+    clear_published_locked(store, now);
+  }
 
   // db_path never changes once the thread runs, so it is read without the lock.
   sqlite3* db = store_open(store.db_path);
@@ -354,11 +456,13 @@ void store_begin(RecordStore& store) {
 }
 
 bool store_serve_next(RecordStore& store) {
-  pthread_mutex_lock(&store.mutex);
-  bool any = store.request_count > 0;
+  bool any = false;
   StoreRequest head;
-  if (any) head = store.requests[0];  // queued entries never change but for this thread
-  pthread_mutex_unlock(&store.mutex);
+  {
+    Hold hold(store.mutex);
+    any = store.request_count > 0;
+    if (any) head = store.requests[0];  // queued entries never change but for this thread
+  }
   if (!any) return false;
 
   switch (head.code) {

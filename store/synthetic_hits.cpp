@@ -26,15 +26,7 @@ bool rank_whole_table(sqlite3* db) {
   for (int k = 0; k < 3 && sqlite3_step(top) == SQLITE_ROW; ++k) ids[k] = sqlite3_column_int64(top, 0);
   sqlite3_finalize(top);
   bool ok = true;
-  for (int k = 0; k < 3 && ids[k] != 0; ++k) {
-    sqlite3_stmt* rank = nullptr;
-    ok = ok && sqlite3_prepare_v2(db, STORE_RANK_SQL[k + 1], -1, &rank, nullptr) == SQLITE_OK;
-    if (ok) {
-      sqlite3_bind_int64(rank, 1, ids[k]);
-      ok = sqlite3_step(rank) == SQLITE_DONE;
-    }
-    sqlite3_finalize(rank);
-  }
+  for (int k = 0; ok && k < 3 && ids[k] != 0; ++k) ok = store_set_position(db, ids[k], k + 1);
   return ok;
 }
 

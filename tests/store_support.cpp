@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/lock_hold.h"
 #include "tests/support.h"
 
 void StoreTest::SetUp() {
@@ -50,10 +51,8 @@ std::vector<StoredRow> StoreTest::stored_rows() {
 }
 
 uint32_t StoreTest::requests_done() {
-  pthread_mutex_lock(&store->mutex);
-  uint32_t done = store->requests_done;
-  pthread_mutex_unlock(&store->mutex);
-  return done;
+  Hold hold(store->mutex);
+  return store->requests_done;
 }
 
 void exec_sql(sqlite3* db, const char* sql) {

@@ -3,6 +3,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <vector>
+
+#include <SDL_ttf.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "app/window.h"
+#include "tools/virtual_hub.h"
 
 bool start_sdl_dummy() {
   SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
@@ -32,6 +40,19 @@ SDL_Color offscreen_pixel(const OffscreenRenderer& o, int x, int y) {
   memcpy(&px, row + x * 4, 4);
   SDL_GetRGBA(px, o.surface->format, &c.r, &c.g, &c.b, &c.a);
   return c;
+}
+
+int offscreen_differing(const OffscreenRenderer& o, const SDL_Surface* before, const SDL_FRect& r) {
+  int n = 0;
+  const SDL_Surface* now = o.surface;
+  for (int y = (int)r.y; y < (int)(r.y + r.h); ++y)
+    for (int x = (int)r.x; x < (int)(r.x + r.w); ++x) {
+      if (x < 0 || y < 0 || x >= now->w || y >= now->h) continue;
+      const Uint8* a = (const Uint8*)before->pixels + y * before->pitch + x * 4;
+      const Uint8* b = (const Uint8*)now->pixels + y * now->pitch + x * 4;
+      n += memcmp(a, b, 4) != 0;
+    }
+  return n;
 }
 
 bool begin_offscreen(OffscreenAssets& a, int w, int h) {
@@ -75,6 +96,18 @@ ScratchRunDir::ScratchRunDir() : path(make_temp_dir()) {
 
 ScratchRunDir::~ScratchRunDir() { remove_tree(path); }
 
+VirtualHub* start_with_hub(Program& program, const std::string& run_dir) {
+  if (chdir(run_dir.c_str()) != 0) return nullptr;
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  static std::vector<VirtualHub*> kept;  // reachable to the end: kept on purpose, not leaked
+  VirtualHub* hub = new VirtualHub;
+  kept.push_back(hub);
+  if (!hub_plug(*hub) || start_up(program, virtual_hub_port(*hub)) != 0) return nullptr;
+  for (int i = 0; i < 300 && hub_opens(*hub) == 0; ++i) SDL_Delay(10);
+  return hub_opens(*hub) > 0 ? hub : nullptr;
+}
+
 namespace {
 uint32_t fake_now(void* ctx) { return ((FakeTicks*)ctx)->now; }
 void fake_delay(void* ctx, uint32_t ms) {
@@ -97,4 +130,31 @@ LoopSeams fake_ticks_seams(FakeTicks& ticks) {
   s.before_frame = fake_work;
   s.ctx = &ticks;
   return s;
+}
+
+LayoutInput layout_input_at(int width, int height) {
+  LayoutInput in;
+  in.width = width;
+  in.height = height;
+  in.unit = display_unit(height);
+  for (int32_t i = 0; i < IMAGE_COUNT; ++i) in.image[i] = {image_info[i].width, image_info[i].height};
+  if (!TTF_WasInit()) {
+    EXPECT_EQ(TTF_Init(), 0);
+  }
+  char here[4096];
+  EXPECT_NE(getcwd(here, sizeof here), nullptr);
+  EXPECT_EQ(chdir(HXM_RUN_DIR), 0);
+  FontSet fonts;
+  EXPECT_TRUE(open_fonts(fonts, in.unit)) << SDL_GetError();
+  measure_texts(fonts, in.text);
+  TextureCatalog none;
+  release_assets(none, fonts);
+  EXPECT_EQ(chdir(here), 0);
+  return in;
+}
+
+LayoutTable layout_at(int width, int height) {
+  LayoutTable layout;
+  compute_layout(layout, layout_input_at(width, height));
+  return layout;
 }

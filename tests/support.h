@@ -20,6 +20,8 @@ OffscreenRenderer make_offscreen_renderer(int w, int h);
 void free_offscreen_renderer(OffscreenRenderer& o);
 // The colour of one pixel of the offscreen surface.
 SDL_Color offscreen_pixel(const OffscreenRenderer& o, int x, int y);
+// How many pixels of a rectangle differ between an earlier copy of the surface and now.
+int offscreen_differing(const OffscreenRenderer& o, const SDL_Surface* before, const SDL_FRect& r);
 
 // The loader's records over an offscreen software renderer of a chosen size.
 struct OffscreenAssets {
@@ -49,6 +51,13 @@ struct ScratchRunDir {
   ~ScratchRunDir();
 };
 
+struct VirtualHub;
+// The whole program started in a run directory (entered for good) on the dummy drivers, with
+// a virtual hub in the adapter's place; returns once the link has opened the hub's terminal,
+// or null when anything failed. The hub lives to the process's end: the detached link thread
+// may still reach it after shut_down.
+VirtualHub* start_with_hub(Program& program, const std::string& run_dir);
+
 // A tick source for the main loop: time moves only when the loop waits or a test says so.
 struct FakeTicks {
   uint32_t now = 0;
@@ -57,3 +66,9 @@ struct FakeTicks {
   uint32_t work_ms = 0;      // added before each frame, as if the frame's work took that long
 };
 LoopSeams fake_ticks_seams(FakeTicks& ticks);
+
+// What the loader would hand the layout at an output size: the pictures' listed sizes and the
+// fixed texts measured in the real font (read from the run directory). No renderer needed.
+LayoutInput layout_input_at(int width, int height);
+// The whole layout table at an output size, as the loader computes it.
+LayoutTable layout_at(int width, int height);

@@ -1,14 +1,18 @@
 // The compiled-in pictures, the fonts, the fixed texts and their loading.
 #include <SDL_image.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "assets/catalog.h"
 #include "assets/loader.h"
@@ -41,33 +45,102 @@ std::string read_file(const std::string& path) {
   return s.str();
 }
 
+// Each picture's pixels as RGBA bytes, rows unpadded, reduced to one number.
+size_t rgba_checksum(const void* pixels, Uint32 format, int pitch, int w, int h) {
+  std::string rgba((size_t)w * h * 4, '\0');
+  if (SDL_ConvertPixels(w, h, format, pixels, pitch, SDL_PIXELFORMAT_RGBA32, rgba.data(), w * 4))
+    return 0;
+  return std::hash<std::string>{}(rgba);
+}
+
+// The rasterised PNG as the art build wrote it, read the way the program once read it.
+size_t png_checksum(const ImageInfo& info) {
+  std::string png = read_file(std::string(HXM_ART_DIR "/") + info.name + ".png");
+  const unsigned char* p = (const unsigned char*)png.data();
+  if (png.size() < 33 || memcmp(p, "\x89PNG\r\n\x1a\n", 8) != 0 || memcmp(p + 12, "IHDR", 4) != 0)
+    return 0;
+  // The art build's promise: 8-bit RGBA (colour type 6) at the listed size.
+  if ((int32_t)be32(p + 16) != info.width || (int32_t)be32(p + 20) != info.height || p[24] != 8 ||
+      p[25] != 6)
+    return 0;
+  SDL_RWops* rw = SDL_RWFromConstMem(png.data(), (int)png.size());
+  SDL_Surface* s = IMG_LoadPNG_RW(rw);
+  SDL_RWclose(rw);
+  if (!s) return 0;
+  size_t sum = rgba_checksum(s->pixels, s->format->format, s->pitch, s->w, s->h);
+  SDL_FreeSurface(s);
+  return sum;
+}
+
 }  // namespace
 
-TEST(Pictures, EveryOneIsAnRgbaPngOfItsListedSize) {
+// The packed pixels are exactly the rasterised PNG's, decoded straight in the renderers'
+// layout and through the conversion used for any other layout (with padded rows).
+TEST(Pictures, EveryOneDecodesToTheRasterisedPixels) {
   ASSERT_EQ(IMG_Init(IMG_INIT_PNG) & IMG_INIT_PNG, IMG_INIT_PNG);
   std::set<std::string> names;
   for (const ImageInfo& info : image_info) {
     SCOPED_TRACE(info.name);
     names.insert(info.name);
-    ASSERT_GT(info.png_size, 33u);
-    const unsigned char* p = info.png;
-    ASSERT_EQ(memcmp(p, "\x89PNG\r\n\x1a\n", 8), 0);
-    ASSERT_EQ(memcmp(p + 12, "IHDR", 4), 0);
-    EXPECT_EQ((int32_t)be32(p + 16), info.width);
-    EXPECT_EQ((int32_t)be32(p + 20), info.height);
-    EXPECT_EQ(p[24], 8) << "bit depth";
-    EXPECT_EQ(p[25], 6) << "colour type: RGBA";
-    SDL_RWops* rw = SDL_RWFromConstMem(info.png, (int)info.png_size);
-    SDL_Surface* s = IMG_LoadPNG_RW(rw);
-    SDL_RWclose(rw);
-    ASSERT_NE(s, nullptr) << IMG_GetError();
-    EXPECT_EQ(s->w, info.width);
-    EXPECT_EQ(s->h, info.height);
-    SDL_FreeSurface(s);
+    size_t expected = png_checksum(info);
+    ASSERT_NE(expected, 0u) << "not an 8-bit RGBA PNG of " << info.width << "x" << info.height;
+    struct {
+      Uint32 format;
+      int padding;
+    } targets[] = {{PICTURE_PACK_FORMAT, 0}, {SDL_PIXELFORMAT_RGBA32, 12}};
+    for (const auto& t : targets) {
+      int pitch = info.width * 4 + t.padding;
+      std::string pixels((size_t)pitch * info.height, '\0');
+      const char* cause = decode_picture(info, t.format, pixels.data(), pitch);
+      ASSERT_EQ(cause, nullptr) << cause;
+      EXPECT_EQ(rgba_checksum(pixels.data(), t.format, pitch, info.width, info.height), expected)
+          << SDL_GetPixelFormatName(t.format);
+    }
   }
   EXPECT_EQ(names.size(), (size_t)IMAGE_COUNT) << "every picture has its own name";
 }
 
+// A damaged entry is reported, never read past or written past (the sanitizers watch).
+TEST(Pictures, DamagedEntriesAreRefused) {
+  const ImageInfo& good = image_info[IMG_closeCross];
+  std::string frame((const char*)good.pack, good.pack_size);
+  auto flipped = [&](size_t at) {
+    std::string f = frame;
+    f[at] = (char)(f[at] ^ 0x5A);
+    return f;
+  };
+  const ImageInfo& other = image_info[IMG_checkMark];
+  struct {
+    const char* what;
+    std::string bytes;
+  } cases[] = {
+      {"empty", ""},
+      {"cut to its header", frame.substr(0, 6)},
+      {"cut by one byte", frame.substr(0, frame.size() - 1)},
+      {"cut in half", frame.substr(0, frame.size() / 2)},
+      {"magic number", flipped(1)},
+      {"frame header", flipped(5)},
+      {"middle", flipped(frame.size() / 2)},
+      {"checksum", flipped(frame.size() - 1)},
+      {"trailing byte", frame + '\0'},
+      {"another picture's frame", std::string((const char*)other.pack, other.pack_size)},
+  };
+  int pitch = good.width * 4;
+  for (const auto& c : cases) {
+    ImageInfo damaged = good;
+    damaged.pack = (const unsigned char*)c.bytes.data();
+    damaged.pack_size = c.bytes.size();
+    std::vector<unsigned char> pixels((size_t)pitch * good.height);
+    EXPECT_NE(decode_picture(damaged, PICTURE_PACK_FORMAT, pixels.data(), pitch), nullptr)
+        << c.what;
+    EXPECT_NE(decode_picture(damaged, SDL_PIXELFORMAT_RGBA32, pixels.data(), pitch), nullptr)
+        << c.what;
+  }
+  std::vector<unsigned char> pixels((size_t)pitch * good.height);
+  EXPECT_EQ(decode_picture(good, PICTURE_PACK_FORMAT, pixels.data(), pitch), nullptr);
+}
+
+// Drawing again and packing again gives the very bytes compiled in.
 TEST(Pictures, TheArtBuildIsReproducible) {
   std::string dir = make_temp_dir();
   ASSERT_FALSE(dir.empty());
@@ -75,14 +148,24 @@ TEST(Pictures, TheArtBuildIsReproducible) {
   std::string cmd = "python3 " HXM_SOURCE_DIR "/assets/art/make_art.py --catalog " HXM_SOURCE_DIR
                     "/assets/catalog.def --jobs 1 --out " + dir + " --only " + only;
   ASSERT_EQ(system(cmd.c_str()), 0);
+  std::string pack = std::string(HXM_PACK_TOOL " ") + std::to_string(HXM_PACK_LEVEL) + " " + dir;
+  for (const ImageInfo& info : image_info)
+    if (only.find(info.name) != std::string::npos) pack += " " + dir + "/" + info.name + ".png";
+  ASSERT_EQ(system(pack.c_str()), 0);
+  int checked = 0;
   for (const ImageInfo& info : image_info) {
     if (only.find(info.name) == std::string::npos) continue;
-    std::string again = read_file(dir + "/" + info.name + ".png");
-    ASSERT_FALSE(again.empty()) << info.name;
-    EXPECT_EQ(again.size(), info.png_size) << info.name;
-    EXPECT_TRUE(again == std::string((const char*)info.png, info.png_size))
+    std::string png = read_file(dir + "/" + info.name + ".png");
+    ASSERT_FALSE(png.empty()) << info.name;
+    EXPECT_TRUE(png == read_file(std::string(HXM_ART_DIR "/") + info.name + ".png"))
+        << info.name << ".png differs from the build's";
+    std::string again = read_file(dir + "/" + info.name + ".zst");
+    EXPECT_EQ(again.size(), info.pack_size) << info.name;
+    EXPECT_TRUE(again == std::string((const char*)info.pack, info.pack_size))
         << info.name << " differs from the compiled-in copy";
+    ++checked;
   }
+  EXPECT_EQ(checked, 7);
   remove_tree(dir);
 }
 
@@ -147,12 +230,34 @@ TEST_F(Loaded, FillsImageAndTextSlotsAndReleasesAll) {
     bool is_runtime = runtime.count(slot_names[i]) > 0;
     EXPECT_EQ(catalog_slot(textures, i) == nullptr, is_runtime) << slot_names[i];
   }
+  // Each picture's texture has its size and holds that picture's own pixels (the three ring
+  // digits, say, are all 804x804). Copying without blending looks the same only where nothing
+  // shows through: every picture with a pixel that is not fully opaque must blend.
+  int32_t opaque = 0;
   for (int32_t i = 0; i < IMAGE_COUNT; ++i) {
+    const ImageInfo& info = image_info[i];
+    SDL_Texture* texture = image_texture(textures, (ImageId)i);
+    Uint32 format = 0;
     int w = 0, h = 0;
-    SDL_QueryTexture(image_texture(textures, (ImageId)i), nullptr, nullptr, &w, &h);
-    EXPECT_EQ(w, image_info[i].width) << image_info[i].name;
-    EXPECT_EQ(h, image_info[i].height) << image_info[i].name;
+    SDL_QueryTexture(texture, &format, nullptr, &w, &h);
+    EXPECT_EQ(w, info.width) << info.name;
+    EXPECT_EQ(h, info.height) << info.name;
+    void* pixels = nullptr;
+    int pitch = 0;
+    ASSERT_EQ(SDL_LockTexture(texture, nullptr, &pixels, &pitch), 0) << info.name;
+    size_t held = rgba_checksum(pixels, format, pitch, w, h);
+    SDL_UnlockTexture(texture);
+    std::string own((size_t)info.width * info.height * 4, '\0');
+    ASSERT_EQ(decode_picture(info, SDL_PIXELFORMAT_RGBA32, own.data(), info.width * 4), nullptr);
+    EXPECT_EQ(held, std::hash<std::string>{}(own)) << info.name;
+    bool see_through = false;
+    for (size_t k = 3; k < own.size() && !see_through; k += 4) see_through = (Uint8)own[k] != 255;
+    SDL_BlendMode blend = SDL_BLENDMODE_NONE;
+    SDL_GetTextureBlendMode(texture, &blend);
+    EXPECT_EQ(blend, see_through ? SDL_BLENDMODE_BLEND : SDL_BLENDMODE_NONE) << info.name;
+    opaque += !see_through;
   }
+  EXPECT_GT(opaque, 0) << "the full-screen backgrounds are opaque";
   // A screen's run-time texture is released too.
   textures.macValueTexture2 = SDL_CreateTexture(clock.renderer, SDL_PIXELFORMAT_RGBA32,
                                                 SDL_TEXTUREACCESS_STATIC, 4, 4);
@@ -230,37 +335,82 @@ TEST_F(Loaded, FixedTextsAreDrawnInTheirColours) {
   }
 }
 
-TEST(Binary, WithoutItsFontExitsSevenNamingTheFile) {
-  std::string dir = make_temp_dir();
-  ASSERT_FALSE(dir.empty());
+namespace {
+
+// A start of the program that is expected to fail: its exit code and its own stderr lines.
+struct FailedStart {
+  int code = -1;
+  std::vector<std::string> lines;  // those starting "hxm:"; SDL or ALSA may chatter too
+  std::string all;
+};
+
+FailedStart start_failing(const std::string& binary, const std::string& dir) {
+  FailedStart out;
   int err[2];
-  ASSERT_EQ(pipe(err), 0);
+  if (pipe(err) != 0) return out;
   pid_t pid = fork();
-  ASSERT_GE(pid, 0);
+  if (pid < 0) return out;
   if (pid == 0) {
     dup2(err[1], 2);
     close(err[0]);
     if (chdir(dir.c_str()) != 0) _exit(100);
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
-    execl(HXM_BINARY, HXM_BINARY, (char*)nullptr);
+    execl(binary.c_str(), binary.c_str(), (char*)nullptr);
     _exit(101);
   }
   close(err[1]);
-  std::string text;
   char buf[512];
-  for (ssize_t n; (n = read(err[0], buf, sizeof buf)) > 0;) text.append(buf, (size_t)n);
+  for (ssize_t n; (n = read(err[0], buf, sizeof buf)) > 0;) out.all.append(buf, (size_t)n);
   close(err[0]);
   int status = 0;
   waitpid(pid, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 7);
-  // SDL or ALSA may chatter about the audio device; ours is the one line starting "hxm:".
-  std::vector<std::string> ours;
-  std::stringstream lines(text);
+  out.code = WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
+  std::stringstream lines(out.all);
   for (std::string line; std::getline(lines, line);)
-    if (line.rfind("hxm:", 0) == 0) ours.push_back(line);
-  ASSERT_EQ(ours.size(), 1u) << text;
-  EXPECT_NE(ours[0].find("font/hxm_font.ttf"), std::string::npos) << ours[0];
+    if (line.rfind("hxm:", 0) == 0) out.lines.push_back(line);
+  return out;
+}
+
+}  // namespace
+
+TEST(Binary, WithoutItsFontExitsSevenNamingTheFile) {
+  std::string dir = make_temp_dir();
+  ASSERT_FALSE(dir.empty());
+  // A copy of the program, so that no font lies beside it either.
+  std::string program = dir + "/hxm";
+  std::error_code ec;
+  ASSERT_TRUE(std::filesystem::copy_file(HXM_BINARY, program, ec)) << ec.message();
+  FailedStart start = start_failing(program, dir);
+  EXPECT_EQ(start.code, 7);
+  ASSERT_EQ(start.lines.size(), 1u) << start.all;
+  EXPECT_NE(start.lines[0].find("font/hxm_font.ttf"), std::string::npos) << start.lines[0];
+  remove_tree(dir);
+}
+
+// One damaged byte in one picture of the pack: exit 7 and one line naming that picture.
+TEST(Binary, WithADamagedPictureExitsSevenNamingIt) {
+  std::string dir = make_temp_dir();
+  ASSERT_FALSE(dir.empty());
+  std::error_code ec;
+  std::filesystem::create_directory_symlink(HXM_RUN_DIR "/font", dir + "/font", ec);
+  ASSERT_FALSE(ec) << ec.message();
+  std::string binary = read_file(HXM_BINARY);
+  const ImageInfo& victim = image_info[IMG_ringGear];
+  std::string frame((const char*)victim.pack, victim.pack_size);
+  size_t at = binary.find(frame);
+  ASSERT_NE(at, std::string::npos);
+  ASSERT_EQ(binary.find(frame, at + 1), std::string::npos) << "the frame is not unique";
+  binary[at + frame.size() / 2] = (char)(binary[at + frame.size() / 2] ^ 0x5A);
+  std::string path = dir + "/hxm";
+  {
+    std::ofstream out(path, std::ios::binary);
+    out << binary;
+  }
+  ASSERT_EQ(chmod(path.c_str(), 0755), 0);
+  FailedStart start = start_failing(path, dir);
+  EXPECT_EQ(start.code, 7) << start.all;
+  ASSERT_EQ(start.lines.size(), 1u) << start.all;
+  EXPECT_NE(start.lines[0].find("picture ringGear"), std::string::npos) << start.lines[0];
   remove_tree(dir);
 }

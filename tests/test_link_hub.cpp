@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "app/lock_hold.h"
 #include "tests/link_support.h"
 #include "tests/support.h"
 #include "tools/virtual_hub.h"
@@ -21,9 +22,11 @@ namespace {
 bool wait_for(SensorLink& link, uint32_t ms, const std::function<bool(SensorLink&)>& cond) {
   uint64_t end = monotonic_ms() + ms;
   for (;;) {
-    pthread_mutex_lock(&link.mutex);
-    bool met = cond(link);
-    pthread_mutex_unlock(&link.mutex);
+    bool met{};
+    {
+      Hold hold(link.mutex);
+      met = cond(link);
+    }
     if (met) return true;
     if (monotonic_ms() >= end) return false;
     usleep(2000);
@@ -45,10 +48,8 @@ bool all_empty(SensorLink& l) {
 }
 
 PadSlot slot_copy(SensorLink& link, int32_t pad) {
-  pthread_mutex_lock(&link.mutex);
-  PadSlot s = link.pads[pad];
-  pthread_mutex_unlock(&link.mutex);
-  return s;
+  Hold hold(link.mutex);
+  return link.pads[pad];
 }
 
 }  // namespace
@@ -75,10 +76,11 @@ TEST(LinkOverVirtualHub, MessagesQuietLineUnplugReplugAndStop) {
   EXPECT_EQ(two.level, 80);
   EXPECT_EQ(mac_text(two), "------------");
   EXPECT_NE(slot_copy(link, 0).connected, 1);
-  pthread_mutex_lock(&link.mutex);
-  EXPECT_NE(link.port_number, 0);
-  memset(link.pads[2].hit, 0, 4);  // taken, as a screen takes it
-  pthread_mutex_unlock(&link.mutex);
+  {
+    Hold hold(link.mutex);
+    EXPECT_NE(link.port_number, 0);
+    memset(link.pads[2].hit, 0, 4);  // taken, as a screen takes it
+  }
 
   // Two messages less than 50 ms apart come in one read: only the first counts.
   hub.gap_ms = 10;
@@ -121,9 +123,10 @@ TEST(LinkOverVirtualHub, MessagesQuietLineUnplugReplugAndStop) {
     }));
     usleep(150 * 1000);  // searching, finding nothing
     EXPECT_EQ(hub_opens(hub), opens);
-    pthread_mutex_lock(&link.mutex);
-    EXPECT_EQ(link.port_number, 0);
-    pthread_mutex_unlock(&link.mutex);
+    {
+      Hold hold(link.mutex);
+      EXPECT_EQ(link.port_number, 0);
+    }
 
     ASSERT_TRUE(hub_plug(hub));
     ASSERT_TRUE(wait_for_open(hub, opens + 1, 1000));
@@ -138,9 +141,10 @@ TEST(LinkOverVirtualHub, MessagesQuietLineUnplugReplugAndStop) {
   // Cleared link_running ends the thread within one read time-out, even on a quiet line.
   usleep(300 * 1000);
   uint64_t asked = monotonic_ms();
-  pthread_mutex_lock(&link.mutex);
-  app.link_running = 0;
-  pthread_mutex_unlock(&link.mutex);
+  {
+    Hold hold(link.mutex);
+    app.link_running = 0;
+  }
   reader.join();
   EXPECT_LE(monotonic_ms() - asked, 2700u);
   hub_unplug(hub);

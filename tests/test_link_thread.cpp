@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/lock_hold.h"
 #include "tests/link_support.h"
 
 namespace {
@@ -40,9 +41,8 @@ Script& script_of(void* ctx) {
 }
 
 void stop(Script& s) {
-  pthread_mutex_lock(&s.link->mutex);
+  Hold hold(s.link->mutex);
   s.link->app->link_running = 0;
-  pthread_mutex_unlock(&s.link->mutex);
 }
 
 int32_t script_find(void* ctx) {
@@ -87,9 +87,10 @@ int32_t script_read(void* ctx, PortHandle, uint8_t* bytes, int32_t max) {
   Script& s = script_of(ctx);
   s.log += "read ";
   EXPECT_EQ(max, 255);
-  pthread_mutex_lock(&s.link->mutex);
-  s.port_number_while_reading = s.link->port_number;
-  pthread_mutex_unlock(&s.link->mutex);
+  {
+    Hold hold(s.link->mutex);
+    s.port_number_while_reading = s.link->port_number;
+  }
   if (s.reads.empty()) {
     stop(s);
     return 0;
@@ -169,10 +170,9 @@ TEST(LinkThread, StoppedWhileSearchingEndsWithoutOpening) {
 
 // A slot value that only a failed open or set-up could wipe.
 void mark_pad_zero(Script& s) {
-  pthread_mutex_lock(&s.link->mutex);
+  Hold hold(s.link->mutex);
   s.link->pads[0].connected = 1;
   s.link->pads[0].level = 42;
-  pthread_mutex_unlock(&s.link->mutex);
 }
 
 TEST(LinkThread, FailedOpenOrSetUpGoesBackToSearchingAndKeepsTheSlots) {

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "app/hit_test.h"
 #include "app/input.h"
 #include "assets/loader.h"
 #include "screens/menus.h"

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <random>
 
+#include "app/lock_hold.h"
 #include "store/synthetic_hits.h"
 #include "tests/store_support.h"
 
@@ -179,10 +180,11 @@ TEST_F(StoreTest, DeleteAllEmptiesTheTableAndStartsAFreshPeriod) {
   ASSERT_TRUE(store_queue_delete_all(*store));
   ASSERT_TRUE(store_serve_next(*store));
   // The delete became a read-all at the head, not yet run: everything is zero and unset.
-  pthread_mutex_lock(&store->mutex);
-  ASSERT_EQ(store->request_count, 1);
-  EXPECT_EQ(store->requests[0].code, STORE_READ_ALL);
-  pthread_mutex_unlock(&store->mutex);
+  {
+    Hold hold(store->mutex);
+    ASSERT_EQ(store->request_count, 1);
+    EXPECT_EQ(store->requests[0].code, STORE_READ_ALL);
+  }
   StoreView view;
   store_read_view(*store, view);
   EXPECT_TRUE(date_time_empty(view.data_first));

@@ -10,6 +10,7 @@
 #include <set>
 #include <thread>
 
+#include "app/lock_hold.h"
 #include "store/store_internal.h"
 #include "tests/store_support.h"
 
@@ -83,10 +84,11 @@ TEST_F(StoreThread, QueuedInsertsAreRankedInTurnAndTheIdleThreadSleeps) {
   ASSERT_TRUE(wait_done(1));  // the first read-all
 
   // Four results queued in one go, before the thread can take the first.
-  pthread_mutex_lock(&store->mutex);
-  const int32_t values[4] = {10, 20, 20, 5};
-  for (int i = 0; i < 4; ++i) queue_locked(*store, insert_request(values[i], (float)(i + 1)));
-  pthread_mutex_unlock(&store->mutex);
+  {
+    Hold hold(store->mutex);
+    const int32_t values[4] = {10, 20, 20, 5};
+    for (int i = 0; i < 4; ++i) queue_locked(*store, insert_request(values[i], (float)(i + 1)));
+  }
   ASSERT_TRUE(wait_done(5));
 
   auto rows = stored_rows();

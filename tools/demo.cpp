@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/lock_hold.h"
 #include "app/program.h"
 #include "tools/virtual_hub.h"
 
@@ -30,10 +31,8 @@ struct Demo {
 };
 
 bool stopping(Demo& demo) {
-  pthread_mutex_lock(&demo.mutex);
-  bool stop = demo.stopping;
-  pthread_mutex_unlock(&demo.mutex);
-  return stop;
+  Hold hold(demo.mutex);
+  return demo.stopping;
 }
 
 // A pad joins: its address, then a report of its charge (a hit message of power 0 carries
@@ -66,16 +65,15 @@ void* hub_thread(void* arg) {
   }
   for (int32_t pad = 0; pad < PAD_COUNT; ++pad) announce(demo, pad);
   for (;;) {
-    pthread_mutex_lock(&demo.mutex);
-    while (demo.queued == 0 && !demo.stopping) pthread_cond_wait(&demo.wake, &demo.mutex);
-    if (demo.stopping) {
-      pthread_mutex_unlock(&demo.mutex);
-      return nullptr;
+    int32_t key = 0;
+    {
+      Hold hold(demo.mutex);
+      while (demo.queued == 0 && !demo.stopping) pthread_cond_wait(&demo.wake, &hold.mutex);
+      if (demo.stopping) return nullptr;
+      key = demo.queue[0];
+      demo.queued--;
+      for (int32_t i = 0; i < demo.queued; ++i) demo.queue[i] = demo.queue[i + 1];
     }
-    int32_t key = demo.queue[0];
-    demo.queued--;
-    for (int32_t i = 0; i < demo.queued; ++i) demo.queue[i] = demo.queue[i + 1];
-    pthread_mutex_unlock(&demo.mutex);
     press(demo, key);
   }
 }
@@ -86,10 +84,11 @@ int watch_keys(void* ctx, SDL_Event* e) {
   int32_t key = (int32_t)e->key.keysym.scancode - SDL_SCANCODE_1;
   if (key < 0 || key >= 2 * PAD_COUNT) return 0;
   Demo& demo = *(Demo*)ctx;
-  pthread_mutex_lock(&demo.mutex);
-  if (demo.queued < QUEUE_SIZE) demo.queue[demo.queued++] = key;
-  pthread_cond_signal(&demo.wake);
-  pthread_mutex_unlock(&demo.mutex);
+  {
+    Hold hold(demo.mutex);
+    if (demo.queued < QUEUE_SIZE) demo.queue[demo.queued++] = key;
+    pthread_cond_signal(&demo.wake);
+  }
   return 0;
 }
 
@@ -118,10 +117,11 @@ int main(int argc, char** argv) {
   seams.before_frame = add_watch_once;
   seams.ctx = demo;
   int code = hxm_main(seams, virtual_hub_port(demo->hub));
-  pthread_mutex_lock(&demo->mutex);
-  demo->stopping = true;
-  pthread_cond_signal(&demo->wake);
-  pthread_mutex_unlock(&demo->mutex);
+  {
+    Hold hold(demo->mutex);
+    demo->stopping = true;
+    pthread_cond_signal(&demo->wake);
+  }
   pthread_join(thread, nullptr);
   return code;
 }

@@ -9,15 +9,25 @@
 //           | FRAME:hub:connect,PAD,MAC | FRAME:hub:hit,PAD,POWER,CHARGE | FRAME:hub:disconnect,PAD
 //             (a virtual hub takes the adapter's place; pads count from 1)
 //           | FRAME:wait:MS (real time, for the link thread to read what the hub sent)
+//           | FRAME:pace:MS (after this frame each frame is MS of virtual time, 16 or more)
+//           | FRAME:stage:NAME (sets up a moment of a game that a script cannot aim for:
+//             duck_down, a shot where the duck nearest the centre is, which the next frame's
+//             rules bring down; ducks_flown, the last duck has come and every one has gone;
+//             fuse, the dynamite's clock at its last 0.3 s)
+//           | FRAME:hover:RECT[,INDEX] (the pointer moved to a layout rectangle's centre, no click)
+//           | FRAME:store:hit,POWER,SECONDS_AGO (a result stored as the hit-power training
+//             stores it: the insert request and the run's best three)
 //
-// Every frame is exactly 16 ms of virtual time, so frame 300 is 4.8 s after start.
-// The program ends after the last step.
+// Every frame is 16 ms of virtual time unless paced otherwise, so frame 300 is 4.8 s after
+// start. The program ends after the last step.
 #include <SDL.h>
 #include <SDL_image.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -39,6 +49,7 @@ struct Script {
   std::vector<Step> steps;
   int frame = 0;
   uint32_t now = 0;
+  uint32_t frame_ms = FRAME_MS;
   int failures = 0;
 };
 
@@ -73,6 +84,21 @@ bool find_rect(const Program& p, const std::string& arg, int& x, int& y) {
   return false;
 }
 
+void store_command(Program& p, const std::string& arg) {
+  int power = 0, ago = 0;
+  if (!p.store || sscanf(arg.c_str(), "hit,%d,%d", &power, &ago) != 2) {
+    fprintf(stderr, "hxm-screenshot: bad store step %s\n", arg.c_str());
+    return;
+  }
+  const char* mac = "A4C1380F12AB";
+  DateTime when = local_date_time_at((int64_t)time(nullptr) - ago);
+  store_queue_result(*p.store, power, 2.0f, mac, when);
+  RunBest best{power, "", ""};
+  format_date_time(best.when, sizeof best.when, when);
+  snprintf(best.mac4, sizeof best.mac4, "%s", mac + 8);
+  store_rank_run_best(*p.store, best);
+}
+
 void hub_command(Script& s, const std::string& arg) {
   // Messages sent before the link opens the terminal would merge into one read.
   for (int i = 0; i < 200 && hub_opens(s.hub) == 0; ++i) SDL_Delay(10);
@@ -85,8 +111,46 @@ void hub_command(Script& s, const std::string& arg) {
   else fprintf(stderr, "hxm-screenshot: bad hub step %s\n", arg.c_str());
 }
 
+// A still shot whose point lies at the centre of the box of the duck nearest the middle.
+void stage_duck_down(Program& p) {
+  DuckHuntGame& g = p.games.duck_hunt;
+  const Duck* target = nullptr;
+  float middle = p.display.width / 2.0f, best = 1e9f;
+  for (const Duck& d : g.ducks)
+    if (d.width > 0.0f && std::fabs(d.x - middle) < best) {
+      best = std::fabs(d.x - middle);
+      target = &d;
+    }
+  if (!target) {
+    fprintf(stderr, "hxm-screenshot: no duck to bring down\n");
+    return;
+  }
+  Shot shot;
+  shot.shooter = target->owner == 1 ? 0 : 1;
+  shot.height = p.display.unit;
+  shot.width = shot.height / 2.0f;
+  shot.x = target->x - shot.width / 2.0f;
+  shot.y = target->y - p.layout.bottomBarRect.h / 2.0f - shot.height / 2.0f;
+  g.shots.push_back(shot);
+}
+
+void stage(Program& p, const std::string& name) {
+  if (name == "duck_down") {
+    stage_duck_down(p);
+  } else if (name == "ducks_flown") {
+    p.games.duck_hunt.spawning_over = 1;
+    p.games.duck_hunt.ducks.clear();
+  } else if (name == "fuse") {
+    p.games.prospectors.time_left = 0.3f;
+  } else {
+    fprintf(stderr, "hxm-screenshot: no stage %s\n", name.c_str());
+  }
+}
+
 void push_steps(Program& p, void* ctx) {
   Script* s = (Script*)ctx;
+  // A frame paced longer than the loop's 16 ms: its work seems to have taken that long.
+  if (s->frame_ms > FRAME_MS) s->now += s->frame_ms;
   for (const Step& step : s->steps) {
     if (step.frame != s->frame) continue;
     SDL_Event e{};
@@ -106,10 +170,24 @@ void push_steps(Program& p, void* ctx) {
       int x = 0, y = 0;
       if (find_rect(p, step.arg, x, y)) printf("%s %d %d\n", step.arg.c_str(), x, y);
       else fprintf(stderr, "hxm-screenshot: no rectangle %s\n", step.arg.c_str());
+    } else if (step.action == "hover") {
+      int x = 0, y = 0;
+      if (find_rect(p, step.arg, x, y)) {
+        SDL_WarpMouseInWindow(p.display.window, x, y);
+        SDL_PumpEvents();
+      } else {
+        fprintf(stderr, "hxm-screenshot: no rectangle %s\n", step.arg.c_str());
+      }
+    } else if (step.action == "store") {
+      store_command(p, step.arg);
     } else if (step.action == "hub") {
       hub_command(*s, step.arg);
     } else if (step.action == "wait") {
       SDL_Delay((uint32_t)atoi(step.arg.c_str()));
+    } else if (step.action == "pace") {
+      s->frame_ms = (uint32_t)atoi(step.arg.c_str());
+    } else if (step.action == "stage") {
+      stage(p, step.arg);
     } else if (step.action == "screen") {
       p.app.screen = atoi(step.arg.c_str());
     } else if (step.action == "quit") {

@@ -8,6 +8,8 @@
 
 #include <cstring>
 
+#include "app/lock_hold.h"
+
 namespace {
 
 // Where the hub puts each field of its messages.
@@ -22,14 +24,16 @@ int32_t hub_find(void* ctx) { return hub_plugged(*(VirtualHub*)ctx) ? 1 : 0; }
 PortHandle hub_open(void* ctx, const char*) {
   VirtualHub& hub = *(VirtualHub*)ctx;
   char path[sizeof hub.path];
-  pthread_mutex_lock(&hub.mutex);
-  memcpy(path, hub.path, sizeof path);
-  pthread_mutex_unlock(&hub.mutex);
+  {
+    Hold hold(hub.mutex);
+    memcpy(path, hub.path, sizeof path);
+  }
   PortHandle port = path[0] ? posix_open_port(nullptr, path) : NO_PORT;
   if (port != NO_PORT) {
-    pthread_mutex_lock(&hub.mutex);
-    hub.opens++;
-    pthread_mutex_unlock(&hub.mutex);
+    {
+      Hold hold(hub.mutex);
+      hub.opens++;
+    }
   }
   return port;
 }
@@ -59,46 +63,43 @@ bool hub_plug(VirtualHub& hub) {
     return false;
   }
   hub_unplug(hub);
-  pthread_mutex_lock(&hub.mutex);
-  hub.master = master;
-  memcpy(hub.path, path, sizeof path);
-  pthread_mutex_unlock(&hub.mutex);
+  {
+    Hold hold(hub.mutex);
+    hub.master = master;
+    memcpy(hub.path, path, sizeof path);
+  }
   return true;
 }
 
 void hub_unplug(VirtualHub& hub) {
-  pthread_mutex_lock(&hub.mutex);
+  Hold hold(hub.mutex);
   if (hub.master >= 0) close(hub.master);
   hub.master = -1;
   hub.path[0] = 0;
-  pthread_mutex_unlock(&hub.mutex);
 }
 
 bool hub_plugged(VirtualHub& hub) {
-  pthread_mutex_lock(&hub.mutex);
-  bool plugged = hub.master >= 0;
-  pthread_mutex_unlock(&hub.mutex);
-  return plugged;
+  Hold hold(hub.mutex);
+  return hub.master >= 0;
 }
 
 int32_t hub_opens(VirtualHub& hub) {
-  pthread_mutex_lock(&hub.mutex);
-  int32_t opens = hub.opens;
-  pthread_mutex_unlock(&hub.mutex);
-  return opens;
+  Hold hold(hub.mutex);
+  return hub.opens;
 }
 
 bool hub_send(VirtualHub& hub, const uint8_t* bytes, int32_t count) {
-  pthread_mutex_lock(&hub.mutex);
-  uint64_t due = hub.last_sent_ms + hub.gap_ms;
-  pthread_mutex_unlock(&hub.mutex);
+  uint64_t due = 0;
+  {
+    Hold hold(hub.mutex);
+    due = hub.last_sent_ms + hub.gap_ms;
+  }
   uint64_t now = monotonic_ms();
   if (now < due) posix_pause(nullptr, (uint32_t)(due - now));
 
-  pthread_mutex_lock(&hub.mutex);
+  Hold hold(hub.mutex);
   bool sent = hub.master >= 0 && write(hub.master, bytes, (size_t)count) == count;
   hub.last_sent_ms = monotonic_ms();
-  pthread_mutex_unlock(&hub.mutex);
   return sent;
 }
 

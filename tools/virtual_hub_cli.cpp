@@ -6,14 +6,16 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/lock_hold.h"
 #include "tools/virtual_hub.h"
 
 namespace {
 
 void print_path(VirtualHub& hub) {
-  pthread_mutex_lock(&hub.mutex);
-  printf("%s\n", hub.path);
-  pthread_mutex_unlock(&hub.mutex);
+  {
+    Hold hold(hub.mutex);
+    printf("%s\n", hub.path);
+  }
   fflush(stdout);
 }
 

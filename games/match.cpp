@@ -1,0 +1,229 @@
+#include "games/match.h"
+
+#include "app/hit_test.h"
+#include "app/lock_hold.h"
+#include "games/games.h"
+#include "link/sensor_link.h"
+#include "screens/draw_list.h"
+#include "screens/training_common.h"
+
+namespace {
+
+// The lowest connected pad other than `taken`; 0 when there is none.
+int32_t lowest_free(const MatchState& m, int32_t taken) {
+  for (int32_t k = 1; k <= 4; ++k)
+    if (m.pad_connected[k - 1] == 1 && k != taken) return k;
+  return 0;
+}
+
+bool connected(const MatchState& m, int32_t pad) {
+  return pad >= 1 && pad <= 4 && m.pad_connected[pad - 1] == 1;
+}
+
+// Both players' pads: kept, dropped or chosen. False when the poll ends here.
+bool assign_pads(MatchState& m) {
+  if (lowest_free(m, 0) == 0) {
+    m.left_pad = m.right_pad = 0;
+    return false;
+  }
+  if (m.left_pad != 0) {
+    if (!connected(m, m.left_pad)) {
+      m.left_pad = 0;
+      if (m.right_pad != 0) {
+        if (!connected(m, m.right_pad)) m.right_pad = 0;
+        return false;
+      }
+      // The right player goes on; the left one is chosen next frame.
+    }
+  } else {
+    m.left_pad = lowest_free(m, m.right_pad);
+  }
+  if (m.right_pad != 0) {
+    if (!connected(m, m.right_pad)) {
+      m.right_pad = 0;
+      return false;
+    }
+    return m.left_pad != 0;
+  }
+  m.right_pad = lowest_free(m, m.left_pad);
+  return m.left_pad != 0 && m.right_pad != 0;
+}
+
+void start_countdown(MatchState& m, const SoundBank& sounds) {
+  m.countdown_active = 1;
+  play_effect(sounds.timer);
+}
+
+// The player-label click: the next connected pad after the current one, stepping past the
+// other player's pad to the number after it without looking at its flag.
+void step_pad(const MatchState& m, int32_t& pad, int32_t other) {
+  int32_t candidates[3];
+  for (int32_t i = 0; i < 3; ++i) candidates[i] = pad == 0 ? 2 + i : (pad + i) % 4 + 1;
+  for (int32_t candidate : candidates) {
+    if (m.pad_connected[candidate - 1] != 1) continue;
+    if (candidate == other) {
+      int32_t after = candidate % 4 + 1;
+      if (after != pad) pad = after;
+    } else {
+      pad = candidate;
+    }
+    return;
+  }
+}
+
+// Back to the games menu with the application's music.
+void leave(const GameDef& game, void* record, GameContext& c) {
+  game.reset(record, c);
+  c.app.screen = SCREEN_COMPETITION_MENU;
+  c.app.music_started = 1;
+  set_music_volume(c.sounds, BACKGROUND_MUSIC_VOLUME);
+  play_music(c.sounds.app_background, -1);
+}
+
+void draw_player(const GameContext& c, int32_t pad, const char* label, const SDL_Rect& label_rect,
+                 const SDL_Rect& digit_rect) {
+  const TextureCatalog& t = c.textures;
+  if (pad < 1 || pad > 4) {
+    SDL_RenderCopy(c.clock.renderer, t.labelPlayerGrey, nullptr, &label_rect);
+    return;
+  }
+  SDL_RenderCopy(c.clock.renderer, t.labelPlayerGreen, nullptr, &label_rect);
+  draw_runtime_text(c.clock, c.fonts.fontMedium, label, c.palette.lime, digit_rect.x, digit_rect.y);
+}
+
+const DrawItem hud_buttons[] = {
+    image(&TextureCatalog::closeCross, &LayoutTable::closeButtonRect),
+    image(&TextureCatalog::logo, &LayoutTable::logoRect),
+    image(&TextureCatalog::barShadow, &LayoutTable::bottomBarRect),
+    image(&TextureCatalog::ringBack, &LayoutTable::backButtonRect),
+    image(&TextureCatalog::ringRepeat, &LayoutTable::repeatButtonRect),
+    image(&TextureCatalog::ringPlay, &LayoutTable::playButtonRect),
+};
+
+}  // namespace
+
+void match_reset(MatchState& m) {
+  m.game_music_started = 0;
+  m.game_over = 0;
+  m.playing = 0;
+  for (int32_t& c : m.pad_connected) c = 0;
+  m.left_pad = 0;
+  m.right_pad = 0;
+  stop_all_sounds();
+}
+
+void match_init(MatchState& m) {
+  m.countdown_clock = 0.0f;
+  m.countdown_active = 0;
+  m.countdown_digit = 0;
+}
+
+void match_poll(const GameDef& game, void* record, MatchState& m, GameContext& c) {
+  if (c.link) {
+    Hold hold(c.link->mutex);
+    copy_connected_locked(*c.link, m.pad_connected);
+  } else {
+    for (int32_t& flag : m.pad_connected) flag = 0;
+  }
+  if (!assign_pads(m)) return;
+
+  int32_t left = 0, right = 0;
+  {
+    Hold hold(c.link->mutex);
+    left = take_hit_locked(*c.link, m.left_pad, m.left_label, nullptr);
+    right = take_hit_locked(*c.link, m.right_pad, m.right_label, nullptr);
+  }
+  if (left == 0 && right == 0) return;
+  if (m.countdown_active == 1) return;  // hits during the countdown are lost
+  if (m.playing == 0) {
+    start_countdown(m, c.sounds);
+    return;
+  }
+  if (m.game_over == 0) {
+    if (left != 0) game.hit(record, SIDE_LEFT, left, c);
+    if (right != 0) game.hit(record, SIDE_RIGHT, right, c);
+  }
+  Hold hold(c.link->mutex);
+  clear_all_hits_locked(*c.link);
+}
+
+void match_start_music(const GameDef& game, MatchState& m, SoundBank& sounds) {
+  if (m.game_music_started != 0) return;
+  m.game_music_started = 1;
+  set_music_volume(sounds, game.music_volume);
+  play_music(sounds.*game.music, -1);
+}
+
+void match_countdown(const GameDef& game, MatchState& m, float dt, SoundBank& sounds) {
+  if (m.countdown_active == 0 || m.playing == 1) return;
+  set_music_volume(sounds, game.countdown_volume);
+  m.countdown_clock += dt;
+  m.countdown_digit = countdown_digit_at(m.countdown_clock);
+  if (m.countdown_digit != COUNTDOWN_OVER) return;
+  set_music_volume(sounds, game.music_volume);
+  m.playing = 1;
+  m.countdown_clock = 0.0f;
+  m.countdown_active = 0;
+  m.countdown_digit = 0;
+}
+
+void match_rules(const GameDef& game, void* record, MatchState& m, GameContext& c) {
+  match_poll(game, record, m, c);
+  match_start_music(game, m, c.sounds);
+  game.update(record, c);
+  match_countdown(game, m, c.clock.dt, c.sounds);
+}
+
+void place_medals(LayoutTable& l, const Display& d, Side winner) {
+  float W = (float)d.width, U = d.unit;
+  float near = 0.5f * W - 150.0f * U / 5.0f, far = 0.5f * W + 75.0f * U / 5.0f;
+  l.medalGoldRect.x = winner == SIDE_LEFT ? near : far;
+  l.medalSilverRect.x = winner == SIDE_LEFT ? far : near;
+}
+
+void match_end(MatchState& m, GameContext& c, Side winner) {
+  m.game_over = 1;
+  play_effect(c.sounds.bang);
+  place_medals(c.layout, c.display, winner);
+}
+
+void match_click(const GameDef& game, void* record, MatchState& m, GameContext& c) {
+  const PointerState& p = c.pointer;
+  const LayoutTable& l = c.layout;
+  bool counting = m.countdown_active == 1;
+  if (event_in_frect(p, l.closeButtonRect)) {
+    if (!counting) c.app.running = 0;
+  } else if (event_in_frect(p, l.backButtonRect)) {
+    if (!counting) leave(game, record, c);
+  } else if (event_in_frect(p, l.repeatButtonRect)) {
+    if (!counting) game.reset(record, c);
+  } else if (event_in_frect(p, l.playButtonRect)) {
+    if (!counting && m.playing != 1) start_countdown(m, c.sounds);
+  } else if (event_in_rect(p, l.playerLabelLeftRect)) {
+    if (!counting && m.playing != 1) step_pad(m, m.left_pad, m.right_pad);
+  } else if (event_in_rect(p, l.playerLabelRightRect)) {
+    if (!counting && m.playing != 1) step_pad(m, m.right_pad, m.left_pad);
+  }
+}
+
+void match_key(const GameDef& game, void* record, MatchState& m, GameContext& c, int32_t scancode) {
+  if (m.countdown_active == 1) return;
+  if (scancode == KEY_ESCAPE) leave(game, record, c);
+  else if (scancode == KEY_DELETE) game.reset(record, c);
+  else if (scancode == KEY_SPACE && m.playing != 1) start_countdown(m, c.sounds);
+}
+
+void draw_match_hud(const GameDef& game, const void* record, const MatchState& m, GameContext& c) {
+  const TextureCatalog& t = c.textures;
+  const LayoutTable& l = c.layout;
+  if (m.game_over == 1) {
+    fill_screen(c.clock, c.palette.shade, l);
+    if (game.draw_over) game.draw_over(record, c);
+    SDL_RenderCopyF(c.clock.renderer, t.medalGold, nullptr, &l.medalGoldRect);
+    SDL_RenderCopyF(c.clock.renderer, t.medalSilver, nullptr, &l.medalSilverRect);
+  }
+  draw_items(c.clock, t, l, hud_buttons);
+  draw_player(c, m.left_pad, m.left_label, l.playerLabelLeftRect, l.playerDigitLeftRect);
+  draw_player(c, m.right_pad, m.right_label, l.playerLabelRightRect, l.playerDigitRightRect);
+  if (m.countdown_active != 0) draw_countdown(c.clock, m.countdown_digit, c.palette, t, l);
+}

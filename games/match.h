@@ -1,0 +1,72 @@
+// The two-player match that every game runs: pad assignment, hit intake, the start
+// countdown, buttons and keys, medals and the heads-up layer. A game embeds one MatchState
+// and hands the match its own rules through a GameDef row (games/games.h).
+#pragma once
+
+#include <cstdint>
+
+#include "app/records.h"
+#include "app/sound_bank.h"
+#include "assets/catalog.h"
+#include "assets/layout.h"
+
+struct SensorLink;
+
+struct MatchState {
+  int32_t game_music_started = 0;
+  int32_t game_over = 0;  // the contest is decided: hit actions and clocks stop
+  int32_t playing = 0;    // from the end of the countdown until the next reset
+  float countdown_clock = 0.0f;
+  int32_t countdown_active = 0;
+  int32_t countdown_digit = 0;
+  int32_t pad_connected[4] = {};
+  int32_t left_pad = 0;  // 1-4; 0 = none
+  int32_t right_pad = 0;
+  char left_label[5] = {};  // last four MAC characters of the assigned pad
+  char right_label[5] = {};
+};
+
+enum Side : int32_t { SIDE_LEFT = 0, SIDE_RIGHT = 1 };
+
+// Everything a game's functions may read or change, gathered by the screen table each call.
+struct GameContext {
+  const FrameClock& clock;
+  const Display& display;
+  const Palette& palette;
+  SoundBank& sounds;
+  const TextureCatalog& textures;
+  LayoutTable& layout;  // games move their sprites and the medals through it
+  const FontSet& fonts;
+  AppState& app;
+  const PointerState& pointer;
+  SensorLink* link;
+};
+
+struct GameDef;
+
+// The match part of every reset: flags and assignments cleared, all sound stopped. The
+// countdown fields are left alone (no reset happens while it runs).
+void match_reset(MatchState& match);
+// Start-up: the game's reset, then the countdown fields cleared.
+void match_init(MatchState& match);
+
+// Every frame, in this order: the poll (assignment, intake, the game's hit action), the
+// music start, the game's update, the countdown, then the draw with the heads-up layer.
+void match_poll(const GameDef& game, void* record, MatchState& match, GameContext& context);
+void match_start_music(const GameDef& game, MatchState& match, SoundBank& sounds);
+void match_countdown(const GameDef& game, MatchState& match, float dt, SoundBank& sounds);
+// A frame's work before its draw: the poll, the music start, the game's update, the countdown.
+void match_rules(const GameDef& game, void* record, MatchState& match, GameContext& context);
+void match_click(const GameDef& game, void* record, MatchState& match, GameContext& context);
+void match_key(const GameDef& game, void* record, MatchState& match, GameContext& context,
+               int32_t scancode);
+
+// The medals at the game's end: gold on the winner's side.
+void place_medals(LayoutTable& layout, const Display& display, Side winner);
+// The game is decided: game over, the bang, and the medals.
+void match_end(MatchState& match, GameContext& context, Side winner);
+
+// The heads-up layer over the scene: the game-over shade and medals (with the game's own
+// layer between them), the buttons, the player labels and the countdown.
+void draw_match_hud(const GameDef& game, const void* record, const MatchState& match,
+                    GameContext& context);

@@ -1,0 +1,221 @@
+#include "screens/power_training.h"
+
+#include <cstdio>
+
+#include "app/hit_test.h"
+#include "screens/draw_list.h"
+#include "store/record_store.h"
+
+namespace {
+
+using T = TextureCatalog;
+using L = LayoutTable;
+
+const DrawItem buttons[] = {
+    image(&T::logo, &L::logoRect),
+    image(&T::closeCross, &L::closeButtonRect),
+    image(&T::ringBack, &L::backButtonRect),
+    image(&T::ringPlay, &L::playButtonRect),
+    image(&T::ringRepeat, &L::repeatButtonRect),
+};
+
+// The cups beside the best three, best first, with the colours of their numbers.
+struct Cup {
+  SDL_Texture* T::*texture;
+  SDL_FRect L::*rect;
+  SDL_Color Palette::*colour;
+};
+const Cup cups[3] = {
+    {&T::cupGold, &L::cupGoldRect1, &Palette::gold},
+    {&T::cupSilver, &L::cupSilverRect1, &Palette::silver},
+    {&T::cupBronze, &L::cupBronzeRect1, &Palette::tan},
+};
+
+SDL_Texture* T::*const badges[BAND_COUNT] = {
+    &T::rankTitle1, &T::rankTitle2, &T::rankTitle3, &T::rankTitle4, &T::rankTitle5,
+    &T::rankTitle6, &T::rankTitle7, &T::rankTitle8, &T::rankTitle9,
+};
+
+bool idle(const PowerTrainingState& s) {
+  return s.countdown.counting_down == 0 && s.measuring == 0 && s.animating == 0;
+}
+// Reset, back, Escape, Delete and quit wait while the countdown or the climb runs.
+bool may_leave(const PowerTrainingState& s) {
+  return s.countdown.counting_down == 0 && s.animating == 0;
+}
+
+void set_text(char (&out)[4], int32_t value) { snprintf(out, sizeof out, "%d", value); }
+
+void show_value(PowerTrainingState& s, int32_t value) {
+  s.shown_value = value;
+  set_text(s.shown_value_text, value);
+}
+
+void show_best(PowerTrainingState& s) {
+  for (int k = 0; k < 3; ++k) {
+    s.shown_best[k].value = s.best[k];
+    set_text(s.shown_best[k].text, s.best[k]);
+  }
+}
+
+// The meter at a power (256 = the full picture): its top edge climbs while its bottom edge
+// stays at the middle of the screen plus half the meter, and the picture is revealed from its
+// bottom. The last frame of a climb may pass 256; the meter stops at its full picture.
+void set_meter(float power, const Display& d, LayoutTable& l) {
+  if (power > METER_DIVISOR) power = METER_DIVISOR;
+  float U = d.unit;
+  float fill = METER_UNITS * U * power / METER_DIVISOR;
+  l.powerScaleRect.h = fill;
+  l.powerScaleRect.y = (float)d.height * 0.5f + METER_UNITS / 2 * U - fill;
+  int32_t full = l.powerScaleSize.h;
+  int32_t shown = (int32_t)((float)full * power / METER_DIVISOR);
+  l.powerScaleSourceRect.h = shown;
+  l.powerScaleSourceRect.y = full - shown;
+}
+
+void start_attempt(PowerTrainingState& s, const SoundBank& sounds, const Display& d,
+                   LayoutTable& l) {
+  countdown_start(s.countdown, sounds.timer);
+  show_value(s, 0);
+  set_meter(METER_DIVISOR, d, l);
+}
+
+// One measured hit: the pads are cleared, the result queued, the run's and the visit's best
+// updated, and the meter starts climbing.
+void record_hit(PowerTrainingState& s, int32_t v, SensorLink* link, const SoundBank& sounds,
+                RecordStore* store) {
+  s.value = v;
+  clear_all_hits(link);
+  s.measuring = 0;
+  DateTime now = local_date_time();
+  if (store) store_queue_result(*store, v, s.elapsed, s.pad.pad_mac, now);
+  s.elapsed = 0.0f;
+  if (store) {
+    RunBest hit;
+    hit.value = v;
+    format_date_time(hit.when, (int)sizeof hit.when, now);
+    snprintf(hit.mac4, sizeof hit.mac4, "%s", s.pad.pad_suffix);
+    store_rank_run_best(*store, hit);
+  }
+  s.animating = 1;
+  s.progress = 0.0f;
+  if (s.sound_played == 0) {
+    play_effect(sounds.hit_power_increase);
+    s.sound_played = 1;
+  }
+  int place = top_three_place(v, s.best);
+  if (place < 3) {
+    for (int k = 2; k > place; --k) s.best[k] = s.best[k - 1];
+    s.best[place] = v;
+  }
+}
+
+void climb(PowerTrainingState& s, float dt, const Display& d, LayoutTable& l) {
+  if (s.progress == 0.0f) s.progress = 0.001f;
+  else s.progress += dt;
+  set_meter((float)s.value * s.progress, d, l);
+  if (s.progress <= 1.0f) return;
+  show_value(s, s.value);
+  s.animating = 0;
+  s.progress = 0.0f;
+  s.sound_played = 0;
+  show_best(s);
+}
+
+void leave(PowerTrainingState& s, AppState& app, const Display& d, LayoutTable& l) {
+  power_training_reset(s, d, l);
+  app.screen = SCREEN_TRAINING_MENU;
+}
+
+}  // namespace
+
+int32_t rating_band(int32_t v) {
+  if (v <= 0) return 0;
+  int32_t band = (v - 1) / BAND_WIDTH + 1;
+  return band < BAND_COUNT ? band : BAND_COUNT;
+}
+
+void power_training_reset(PowerTrainingState& s, const Display& d, LayoutTable& l) {
+  s.elapsed = 0.0f;
+  s.value = 0;
+  for (int32_t& b : s.best) b = 0;
+  s.animating = 0;
+  s.progress = 0.0f;
+  show_value(s, 0);
+  show_best(s);
+  s.sound_played = 0;
+  s.measuring = 0;
+  for (int32_t& c : s.pad.pad_connected) c = 0;
+  s.pad.selected_pad = 0;
+  set_meter(METER_DIVISOR, d, l);
+}
+
+void power_training_update(SensorLink* link, PowerTrainingState& s, const SoundBank& sounds,
+                           const Display& d, LayoutTable& l, RecordStore* store) {
+  if (!active_pad_update(link, s.pad)) return;
+  int32_t v = take_active_hit(link, s.pad, true);
+  if (v == 0 || s.countdown.counting_down == 1 || s.animating == 1) return;
+  if (s.measuring == 1) record_hit(s, v, link, sounds, store);
+  else start_attempt(s, sounds, d, l);
+}
+
+void power_training_tick(PowerTrainingState& s, const FrameClock& clock, const Display& d,
+                         LayoutTable& l) {
+  bool was_measuring = s.measuring == 1;
+  if (was_measuring) s.elapsed += clock.dt;
+  if (s.animating == 1) climb(s, clock.dt, d, l);
+  if (s.countdown.counting_down == 1 && !was_measuring && countdown_tick(s.countdown, clock.dt))
+    s.measuring = 1;
+}
+
+void power_training_draw(const FrameClock& c, const PowerTrainingState& s, const Palette& palette,
+                         const Display& d, const TextureCatalog& t, const LayoutTable& l,
+                         const FontSet& fonts) {
+  SDL_RenderCopy(c.renderer, t.titleHitPower, nullptr, &l.titleHitPowerRect);
+  SDL_RenderCopyF(c.renderer, t.powerScale, &l.powerScaleSourceRect, &l.powerScaleRect);
+  if (s.countdown.counting_down == 0)
+    draw_runtime_text_centred(c, fonts.fontGiant, s.shown_value_text, palette.amber,
+                              (float)d.width * 0.5f, (float)d.height * 0.3f);
+  float text_left = (float)d.width - 6.0f * d.unit;
+  for (int k = 0; k < 3; ++k) {
+    const SDL_FRect& cup = l.*cups[k].rect;
+    SDL_RenderCopyF(c.renderer, t.*cups[k].texture, nullptr, &cup);
+    draw_runtime_text_left_centred(c, fonts.fontMedium, s.shown_best[k].text,
+                                   palette.*cups[k].colour, text_left, cup.y + cup.h / 2);
+  }
+  int32_t band = rating_band(s.shown_value);
+  if (band > 0)
+    SDL_RenderCopyF(c.renderer, t.*badges[band - 1], nullptr, &l.rankTitleRect[band - 1]);
+  draw_items(c, t, l, buttons);
+  draw_pad_button(c, s.pad, palette, t, l, fonts);
+  if (s.countdown.counting_down == 1)
+    draw_countdown(c, s.countdown.countdown_digit, palette, t, l);
+}
+
+void power_training_click(const PointerState& p, PowerTrainingState& s, AppState& app,
+                          const SoundBank& sounds, LayoutTable& l, const Display& d) {
+  if (event_in_frect(p, l.closeButtonRect)) {
+    if (may_leave(s)) app.running = 0;
+  } else if (event_in_frect(p, l.backButtonRect)) {
+    if (may_leave(s)) leave(s, app, d, l);
+  } else if (event_in_frect(p, l.repeatButtonRect)) {
+    if (may_leave(s)) power_training_reset(s, d, l);
+  } else if (event_in_frect(p, l.playButtonRect)) {
+    if (idle(s)) start_attempt(s, sounds, d, l);
+  } else if (event_in_rect(p, l.playerLabelRightRect)) {
+    // The pad may change between attempts and while the meter climbs, never while a hit
+    // is awaited.
+    if (s.countdown.counting_down == 0 && s.measuring == 0) next_active_pad(s.pad);
+  }
+}
+
+void power_training_key(int32_t scancode, const Display& d, AppState& app,
+                        PowerTrainingState& s, const SoundBank& sounds, LayoutTable& l) {
+  if (scancode == KEY_SPACE) {
+    if (idle(s)) start_attempt(s, sounds, d, l);
+  } else if (scancode == KEY_DELETE) {
+    if (may_leave(s)) power_training_reset(s, d, l);
+  } else if (scancode == KEY_ESCAPE) {
+    if (may_leave(s)) leave(s, app, d, l);
+  }
+}

@@ -1,0 +1,115 @@
+#include "screens/reaction_training.h"
+
+#include <cstdio>
+
+#include "app/helpers.h"
+#include "screens/draw_list.h"
+
+namespace {
+
+const DrawItem title[] = {
+    text(&TextureCatalog::titleReactionTime1, &LayoutTable::titleReactionTime1Rect),
+    text(&TextureCatalog::titleReactionTime2, &LayoutTable::titleReactionTime2Rect),
+};
+
+bool idle(const ReactionTrainingState& s) {
+  return s.countdown.counting_down != 1 && s.measuring != 1;
+}
+
+void start(ReactionTrainingState& s, const SoundBank& sounds) {
+  s.stopwatch = 0.0f;
+  s.delay = random_between(SIGNAL_DELAY_MIN, SIGNAL_DELAY_MAX);
+  countdown_start(s.countdown, sounds.timer);
+}
+
+// Shorter is better and an empty place holds 0; a time already listed is not listed twice.
+void enter_best(ReactionBest (&best)[3], float r) {
+  if (best[0].seconds == 0.0f || r <= best[0].seconds) {
+    if (r == best[0].seconds) return;
+    best[2] = best[1];
+    best[1] = best[0];
+    best[0].seconds = r;
+  } else if (best[1].seconds == 0.0f || r <= best[1].seconds) {
+    if (r == best[1].seconds) return;
+    best[2] = best[1];
+    best[1].seconds = r;
+  } else if ((best[2].seconds == 0.0f || r <= best[2].seconds) && r != best[2].seconds) {
+    best[2].seconds = r;
+  }
+}
+
+void press(TrainingControl control, ReactionTrainingState& s, AppState& app,
+           const SoundBank& sounds) {
+  TrainingPress wanted = training_press(control, s.countdown, idle(s), idle(s), app);
+  if (wanted.reset) reaction_reset(s);
+  if (wanted.start) start(s, sounds);
+  if (wanted.next_pad) next_active_pad(s.pad);
+}
+
+}  // namespace
+
+void reaction_reset(ReactionTrainingState& s) {
+  s.stopwatch = 0.0f;
+  for (ReactionBest& b : s.best) b.seconds = 0.0f;
+  s.measuring = 0;
+  s.signal_pending = 0;
+  for (int32_t& c : s.pad.pad_connected) c = 0;
+  s.pad.selected_pad = 0;
+  s.delay = random_between(SIGNAL_DELAY_MIN, SIGNAL_DELAY_MAX);
+}
+
+bool reaction_signal_shown(const ReactionTrainingState& s) { return s.stopwatch >= s.delay; }
+
+void reaction_update(ReactionTrainingState& s, SensorLink* link, const SoundBank& sounds) {
+  if (!active_pad_update(link, s.pad)) return;
+  int32_t power = take_active_hit(link, s.pad, false);
+  if (power == 0 || s.countdown.counting_down == 1) return;
+  if (s.measuring != 1) {
+    start(s, sounds);
+    return;
+  }
+  if (!reaction_signal_shown(s)) return;  // too early: no penalty, the wait goes on
+  clear_all_hits(link);
+  s.measuring = 0;
+  enter_best(s.best, s.stopwatch - s.delay);
+}
+
+void reaction_tick(ReactionTrainingState& s, const FrameClock& clock) {
+  if (s.countdown.counting_down != 1 || s.measuring == 1) return;
+  if (!countdown_tick(s.countdown, clock.dt)) return;
+  s.measuring = 1;
+  s.signal_pending = 1;
+}
+
+void reaction_make_texts(ReactionTrainingState& s) {
+  float shown = reaction_signal_shown(s) ? s.stopwatch - s.delay : 0.0f;
+  snprintf(s.stopwatch_text, sizeof s.stopwatch_text, "%.3f", shown);
+  for (ReactionBest& b : s.best) snprintf(b.text, sizeof b.text, "%.3f", b.seconds);
+}
+
+void reaction_draw(const FrameClock& clock, const ReactionTrainingState& s, const Palette& palette,
+                   const Display& d, const TextureCatalog& t, const LayoutTable& l,
+                   const FontSet& fonts) {
+  draw_items(clock, t, l, title);
+  const char* const best[3] = {s.best[0].text, s.best[1].text, s.best[2].text};
+  draw_training_results(clock, s.countdown, s.stopwatch_text, best, palette, d, t, l, fonts);
+  if (reaction_signal_shown(s)) SDL_RenderCopyF(clock.renderer, t.goBadge, nullptr, &l.goBadgeRect);
+  draw_training_controls(clock, s.pad, s.countdown, palette, t, l, fonts);
+}
+
+void reaction_after_draw(ReactionTrainingState& s, const FrameClock& clock, const SoundBank& sounds) {
+  if (reaction_signal_shown(s) && s.signal_pending == 1) {
+    play_effect(sounds.bang);
+    s.signal_pending = 0;
+  }
+  if (s.measuring == 1) s.stopwatch += clock.dt;
+}
+
+void reaction_click(const PointerState& pointer, ReactionTrainingState& s, AppState& app,
+                    const SoundBank& sounds, const LayoutTable& layout) {
+  press(training_control_at(pointer, layout), s, app, sounds);
+}
+
+void reaction_key(int32_t scancode, AppState& app, ReactionTrainingState& s, const SoundBank& sounds) {
+  press(training_control_of_key(scancode), s, app, sounds);
+}

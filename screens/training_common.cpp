@@ -1,0 +1,164 @@
+#include "screens/training_common.h"
+
+#include "app/hit_test.h"
+#include "app/lock_hold.h"
+#include "app/sound_bank.h"
+#include "link/sensor_link.h"
+#include "screens/draw_list.h"
+
+int32_t countdown_digit_at(float seconds) {
+  if (seconds < 1.0f) return 3;
+  if (seconds < 2.0f) return 2;
+  if (seconds < COUNTDOWN_SECONDS) return 1;
+  return COUNTDOWN_OVER;
+}
+
+bool active_pad_update(SensorLink* link, ActivePad& pad) {
+  if (link) {
+    Hold hold(link->mutex);
+    copy_connected_locked(*link, pad.pad_connected);
+  } else {
+    for (int32_t& c : pad.pad_connected) c = 0;
+  }
+  int32_t lowest = 0;
+  for (int32_t k = 4; k >= 1; --k)
+    if (pad.pad_connected[k - 1] == 1) lowest = k;
+  if (lowest == 0) {
+    pad.selected_pad = 0;
+    return false;
+  }
+  if (pad.selected_pad != 0 && pad.pad_connected[pad.selected_pad - 1] != 1) {
+    pad.selected_pad = 0;
+    return false;
+  }
+  if (pad.selected_pad == 0) pad.selected_pad = lowest;
+  return true;
+}
+
+int32_t take_active_hit(SensorLink* link, ActivePad& pad, bool with_mac) {
+  if (!link || pad.selected_pad < 1 || pad.selected_pad > 4) return 0;
+  Hold hold(link->mutex);
+  return take_hit_locked(*link, pad.selected_pad, pad.pad_suffix, with_mac ? pad.pad_mac : nullptr);
+}
+
+void clear_all_hits(SensorLink* link) {
+  if (!link) return;
+  Hold hold(link->mutex);
+  clear_all_hits_locked(*link);
+}
+
+void next_active_pad(ActivePad& pad) {
+  if (pad.selected_pad < 1 || pad.selected_pad > 4) return;
+  for (int32_t step = 1; step < 4; ++step) {
+    int32_t candidate = (pad.selected_pad - 1 + step) % 4 + 1;
+    if (pad.pad_connected[candidate - 1] == 1) {
+      pad.selected_pad = candidate;
+      return;
+    }
+  }
+}
+
+void countdown_start(StartCountdown& c, Mix_Chunk* timer) {
+  c.counting_down = 1;
+  play_effect(timer);
+}
+
+bool countdown_tick(StartCountdown& c, float dt) {
+  c.countdown_time += dt;
+  c.countdown_digit = countdown_digit_at(c.countdown_time);
+  if (c.countdown_digit != COUNTDOWN_OVER) return false;
+  c = StartCountdown{};
+  return true;
+}
+
+void draw_pad_button(const FrameClock& clock, const ActivePad& pad, const Palette& palette,
+                     const TextureCatalog& t, const LayoutTable& l, const FontSet& fonts) {
+  if (pad.selected_pad == 0) {
+    SDL_RenderCopy(clock.renderer, t.labelPlayerGrey, nullptr, &l.playerLabelRightRect);
+    return;
+  }
+  SDL_RenderCopy(clock.renderer, t.labelPlayerGreen, nullptr, &l.playerLabelRightRect);
+  draw_runtime_text(clock, fonts.fontMedium, pad.pad_suffix, palette.lime, l.playerDigitRightRect.x,
+                    l.playerDigitRightRect.y);
+}
+
+void draw_countdown(const FrameClock& clock, int32_t digit, const Palette& palette,
+                    const TextureCatalog& t, const LayoutTable& l) {
+  fill_screen(clock, palette.shade, l);
+  SDL_Texture* ring = digit == 3 ? t.ringDigit3 : digit == 2 ? t.ringDigit2 : digit == 1 ? t.ringDigit1 : nullptr;
+  if (ring) SDL_RenderCopyF(clock.renderer, ring, nullptr, &l.countdownRect);
+}
+
+TrainingControl training_control_at(const PointerState& p, const LayoutTable& l) {
+  if (event_in_frect(p, l.closeButtonRect)) return CONTROL_QUIT;
+  if (event_in_frect(p, l.backButtonRect)) return CONTROL_BACK;
+  if (event_in_frect(p, l.repeatButtonRect)) return CONTROL_RESET;
+  if (event_in_frect(p, l.playButtonRect)) return CONTROL_START;
+  if (event_in_rect(p, l.playerLabelRightRect)) return CONTROL_PAD;
+  return CONTROL_NONE;
+}
+
+TrainingControl training_control_of_key(int32_t scancode) {
+  switch (scancode) {
+    case KEY_ESCAPE: return CONTROL_BACK;
+    case KEY_DELETE: return CONTROL_RESET;
+    case KEY_SPACE: return CONTROL_START;
+    default: return CONTROL_NONE;
+  }
+}
+
+TrainingPress training_press(TrainingControl control, const StartCountdown& countdown,
+                             bool may_start, bool may_change_pad, AppState& app) {
+  TrainingPress press;
+  if (countdown.counting_down == 1) return press;
+  if (control == CONTROL_QUIT) app.running = 0;
+  if (control == CONTROL_BACK) app.screen = SCREEN_TRAINING_MENU;
+  press.reset = control == CONTROL_BACK || control == CONTROL_RESET;
+  press.start = control == CONTROL_START && may_start;
+  press.next_pad = control == CONTROL_PAD && may_change_pad;
+  return press;
+}
+
+namespace {
+
+const DrawItem training_buttons[] = {
+    image(&TextureCatalog::logo, &LayoutTable::logoRect),
+    image(&TextureCatalog::closeCross, &LayoutTable::closeButtonRect),
+    image(&TextureCatalog::ringBack, &LayoutTable::backButtonRect),
+    image(&TextureCatalog::ringPlay, &LayoutTable::playButtonRect),
+    image(&TextureCatalog::ringRepeat, &LayoutTable::repeatButtonRect),
+};
+
+}  // namespace
+
+void draw_training_results(const FrameClock& clock, const StartCountdown& countdown,
+                           const char* shown, const char* const texts[3], const Palette& palette,
+                           const Display& d, const TextureCatalog& t, const LayoutTable& l,
+                           const FontSet& fonts) {
+  if (countdown.counting_down != 1)
+    draw_runtime_text_centred(clock, fonts.fontGiant, shown, palette.amber, (float)d.width * 0.5f,
+                              (float)d.height * 0.3f);
+  const struct {
+    SDL_Texture* cup;
+    const SDL_FRect& rect;
+    SDL_Color colour;
+  } places[3] = {{t.cupGold, l.cupGoldRect1, palette.gold},
+                 {t.cupSilver, l.cupSilverRect1, palette.silver},
+                 {t.cupBronze, l.cupBronzeRect1, palette.tan}};
+  for (int i = 0; i < 3; ++i) {
+    SDL_RenderCopyF(clock.renderer, places[i].cup, nullptr, &places[i].rect);
+    int w = 0, h = 0;
+    if (!texts[i] || TTF_SizeUTF8(fonts.fontMedium, texts[i], &w, &h) != 0) continue;
+    float middle = places[i].rect.y + places[i].rect.h / 2.0f;
+    draw_runtime_text(clock, fonts.fontMedium, texts[i], places[i].colour,
+                      (int32_t)((float)d.width - 6.0f * d.unit), (int32_t)(middle - h / 2.0f));
+  }
+}
+
+void draw_training_controls(const FrameClock& clock, const ActivePad& pad,
+                            const StartCountdown& countdown, const Palette& palette,
+                            const TextureCatalog& t, const LayoutTable& l, const FontSet& fonts) {
+  draw_items(clock, t, l, training_buttons);
+  draw_pad_button(clock, pad, palette, t, l, fonts);
+  if (countdown.counting_down == 1) draw_countdown(clock, countdown.countdown_digit, palette, t, l);
+}

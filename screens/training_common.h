@@ -1,0 +1,103 @@
+// What the three training screens share: the active pad, hit intake, the pad button and the
+// 3-2-1 start countdown. The games' countdown uses the same digit rule and overlay.
+#pragma once
+
+#include <cstdint>
+
+#include "app/records.h"
+#include "app/sound_bank.h"
+#include "assets/catalog.h"
+#include "assets/layout.h"
+
+struct SensorLink;
+
+// The pad a training listens to.
+struct ActivePad {
+  int32_t pad_connected[4] = {};  // the pads' connected flags, copied every frame
+  int32_t selected_pad = 0;       // 1-4; 0 = none
+  char pad_suffix[5] = {};        // last four MAC characters of the active pad
+  char pad_mac[13] = {};          // all twelve, for the screens that store them
+};
+
+// The start countdown of a training.
+struct StartCountdown {
+  float countdown_time = 0.0f;  // seconds since it began
+  int32_t counting_down = 0;
+  int32_t countdown_digit = 0;  // 3, 2 or 1 while counting down, else 0
+};
+
+enum : int32_t { COUNTDOWN_OVER = 0 };
+constexpr float COUNTDOWN_SECONDS = 3.0f;
+
+// The digit shown at a countdown's clock: 3 below 1 s, 2 below 2 s, 1 below 3 s, then
+// COUNTDOWN_OVER.
+int32_t countdown_digit_at(float seconds);
+
+// The active-pad rule, every frame: copies the flags in one hold, then keeps, drops or picks
+// the active pad (the lowest connected one). False when no hit may be read this frame: no pad
+// connected, or the active pad has just gone.
+bool active_pad_update(SensorLink* link, ActivePad& pad);
+// Reads the active pad's power (0 = no hit) and MAC texts and consumes its hit, in one hold.
+// with_mac: fill pad_mac too (only the hit-power training stores it).
+int32_t take_active_hit(SensorLink* link, ActivePad& pad, bool with_mac);
+// Every pad's hit bytes cleared in one hold.
+void clear_all_hits(SensorLink* link);
+// The pad button: the next connected pad in the cycle 1, 2, 3, 4, 1; it stays when no other
+// pad is connected.
+void next_active_pad(ActivePad& pad);
+
+// Starts the countdown (the caller has checked the phase) and plays the timer sound.
+void countdown_start(StartCountdown& countdown, Mix_Chunk* timer);
+// Adds dt and sets the digit; true in the frame the three seconds are reached, which leaves
+// every field 0.
+bool countdown_tick(StartCountdown& countdown, float dt);
+
+// The pad button in playerLabelRightRect: grey "Игрок" with no pad; otherwise green "Игрок"
+// and the suffix in lime at playerDigitRightRect's position.
+void draw_pad_button(const FrameClock& clock, const ActivePad& pad, const Palette& palette,
+                     const TextureCatalog& textures, const LayoutTable& layout,
+                     const FontSet& fonts);
+// The shade over the whole screen and the ring of digit 3, 2 or 1 in countdownRect
+// (nothing but the shade for another digit).
+void draw_countdown(const FrameClock& clock, int32_t digit, const Palette& palette,
+                    const TextureCatalog& textures, const LayoutTable& layout);
+
+// The controls every training screen answers, by clicks and keys alike.
+enum TrainingControl : int32_t {
+  CONTROL_NONE,
+  CONTROL_QUIT,   // the close cross
+  CONTROL_BACK,   // the back button or Escape
+  CONTROL_RESET,  // the reset button or Delete
+  CONTROL_START,  // the start button or Space
+  CONTROL_PAD,    // the pad button
+};
+// The control under the click: the first of quit, back, reset, start and the pad button
+// whose rectangle holds the point decides, even when the screen then refuses it.
+TrainingControl training_control_at(const PointerState& pointer, const LayoutTable& layout);
+// The control a key stands for.
+TrainingControl training_control_of_key(int32_t scancode);
+
+// What a control asks of a training screen. The countdown refuses every control; quit ends
+// the program and back goes to the training menu (both done here, on app); back and reset
+// ask for the screen's reset; start and the pad button only where the screen allows them now.
+struct TrainingPress {
+  bool reset = false;
+  bool start = false;
+  bool next_pad = false;
+};
+TrainingPress training_press(TrainingControl control, const StartCountdown& countdown,
+                             bool may_start, bool may_change_pad, AppState& app);
+
+// The results: unless the countdown runs, the shown result large in amber, centred at half the
+// width and 0.3 of the height; then the three cups and, beside each, its best result's text
+// in gold, silver and tan, left edge six units from the right, centred on the cup's height.
+void draw_training_results(const FrameClock& clock, const StartCountdown& countdown,
+                           const char* shown, const char* const best[3], const Palette& palette,
+                           const Display& display, const TextureCatalog& textures,
+                           const LayoutTable& layout, const FontSet& fonts);
+// What every training draws last: the logo and the four buttons, the pad button, and the
+// countdown over everything while it runs.
+void draw_training_controls(const FrameClock& clock, const ActivePad& pad,
+                            const StartCountdown& countdown, const Palette& palette,
+                            const TextureCatalog& textures, const LayoutTable& layout,
+                            const FontSet& fonts);

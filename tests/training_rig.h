@@ -1,0 +1,61 @@
+// A training screen's surroundings with no renderer: a link with pad 1 connected, the
+// records its functions take, and the frame's dt.
+#pragma once
+
+#include <SDL_mixer.h>
+
+#include "app/records.h"
+#include "app/sound_bank.h"
+#include "link/sensor_link.h"
+#include "tests/support.h"
+
+struct TrainingRig {
+  SensorLink link;
+  SoundBank sounds;  // empty unless a test opens the mixer: every effect is skipped
+  AppState app;
+  FrameClock clock;
+  PointerState pointer;
+  LayoutTable layout = layout_at(1366, 768);
+
+  TrainingRig() {
+    app.screen = SCREEN_REACTION_TRAINING;
+    clock.dt = 0.016f;
+    link.pads[0].connected = 1;
+    const char* mac = "A1B2C3D4E5F6";
+    for (int i = 0; i < MAC_LENGTH; ++i) link.pads[0].mac[i] = mac[i];
+  }
+  // A hit waiting in pad 1's slot, as the link leaves it.
+  void hit(uint8_t power = 120) {
+    link.pads[0].hit[0] = 1;
+    link.pads[0].hit[3] = power;
+  }
+  bool hit_waiting() const { return link.pads[0].hit[3] != 0; }
+  // A left click at the centre of a rectangle.
+  template <typename Rect>
+  const PointerState& at(const Rect& r) {
+    pointer.event_x = (int32_t)((float)r.x + (float)r.w / 2.0f);
+    pointer.event_y = (int32_t)((float)r.y + (float)r.h / 2.0f);
+    return pointer;
+  }
+};
+
+// The mixer on the dummy driver, with an effect of ten silent seconds: every play of it holds
+// one channel for the whole test, so Mix_Playing counts the plays.
+struct CountedEffect {
+  Mix_Chunk* chunk = nullptr;
+  Uint8* samples = nullptr;
+  bool open() {
+    if (!start_sdl_dummy() || Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 2048) != 0) return false;
+    const Uint32 bytes = 44100 * 4 * 10;
+    samples = (Uint8*)SDL_calloc(bytes, 1);
+    chunk = Mix_QuickLoad_RAW(samples, bytes);
+    return chunk != nullptr;
+  }
+  ~CountedEffect() {
+    Mix_HaltChannel(-1);
+    if (chunk) Mix_FreeChunk(chunk);
+    SDL_free(samples);
+    while (Mix_QuerySpec(nullptr, nullptr, nullptr)) Mix_CloseAudio();
+    SDL_Quit();
+  }
+};
