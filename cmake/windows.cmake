@@ -1,6 +1,10 @@
 # What only the Windows cross build makes: the package, and the console program with which
 # the Wine test drives the Windows serial layer.
 
+# The zip keeps the font and the sounds beside hxm.exe: there is no installed data directory
+# apart from the program's own.
+set_property(SOURCE app/data_dir.cpp APPEND PROPERTY COMPILE_DEFINITIONS HXM_DATA_FROM_PROGRAM=".")
+
 # Not shipped: the link thread on the real Windows port layer, reporting what it reads.
 add_executable(hxm-link-probe tests/wine/link_probe.cpp link/sensor_link.cpp
                               link/serial_port_win32.cpp)
