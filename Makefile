@@ -2,8 +2,10 @@
 BUILD      ?= build
 CMAKE_ARGS ?=
 JOBS       ?= 2
+WINDOWS    ?= build-windows
 
-.PHONY: run test build setup package demo screenshots contact-sheet layout-overlay listen soak clean
+.PHONY: run test build setup package demo screenshots contact-sheet layout-overlay listen soak \
+        windows windows-test clean
 
 run: build
 	cd $(BUILD)/run && ./hxm
@@ -46,6 +48,23 @@ SOAK_MINUTES ?= 30
 SOAK_SEED    ?= $(shell date +%s)
 soak: build
 	$(BUILD)/tools/hxm-chaos --seed $(SOAK_SEED) --minutes $(SOAK_MINUTES)
+
+# The Windows program, cross-built with mingw-w64: $(WINDOWS)/HXM-windows-x64.zip. Its
+# libraries are built from Debian's sources once, into $(WINDOWS)/deps; the pictures and
+# sounds come from the native build.
+windows: setup
+	cmake -S . -B $(BUILD) $(CMAKE_ARGS)
+	cmake --build $(BUILD) -j$(JOBS) --target hxm_run_data hxm_art
+	JOBS=$(JOBS) ./scripts/windows-deps $(WINDOWS)/deps
+	cmake -S . -B $(WINDOWS) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake \
+	  -DHXM_WINDOWS_PREFIX=$(abspath $(WINDOWS))/deps/prefix -DHXM_HOST_BUILD=$(abspath $(BUILD)) \
+	  $(CMAKE_ARGS)
+	cmake --build $(WINDOWS) -j$(JOBS)
+
+# The Windows program under Wine (make test runs this too once the Windows build exists).
+windows-test: windows
+	cmake --build $(BUILD) -j$(JOBS) --target hxm-screenshot hxm-virtual-hub
+	cd $(BUILD) && ctest -R '^WindowsBuild\.' --output-on-failure
 
 clean:
 	rm -rf $(BUILD)

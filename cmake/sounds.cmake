@@ -2,6 +2,14 @@
 # effects as WAV straight from the synthesiser, music as WAV encoded to MP3 by lame.
 # The file list is read from the sound bank's slot table, the one place that names them.
 
+if(CMAKE_CROSSCOMPILING)
+  add_custom_target(hxm_sounds
+    COMMAND ${CMAKE_COMMAND} -E copy_directory ${HXM_HOST_BUILD}/run/sound ${HXM_RUN_DIR}/sound
+    COMMENT "Copying the native build's music and effects")
+  add_dependencies(hxm_run_data hxm_sounds)
+  return()
+endif()
+
 find_program(HXM_LAME lame REQUIRED)
 
 add_executable(hxm-synth ${CMAKE_SOURCE_DIR}/tools/sound_synth.cpp)

@@ -4,6 +4,8 @@
 //   STEP is FRAME:shot:NAME | FRAME:key:SCANCODE | FRAME:click:X,Y | FRAME:quit
 //           | FRAME:screen:ID (jumps straight to a screen, as its button would)
 //           | FRAME:tap:RECT[,INDEX] (a left click at the centre of a layout rectangle)
+//           | FRAME:where:RECT[,INDEX] (prints "RECT[,INDEX] X Y", that centre, for clicks
+//             made from outside the program)
 //           | FRAME:hub:connect,PAD,MAC | FRAME:hub:hit,PAD,POWER,CHARGE | FRAME:hub:disconnect,PAD
 //             (a virtual hub takes the adapter's place; pads count from 1)
 //           | FRAME:wait:MS (real time, for the link thread to read what the hub sent)
@@ -163,6 +165,10 @@ void push_steps(Program& p, void* ctx) {
     } else if (step.action == "tap") {
       int x = 0, y = 0;
       if (find_rect(p, step.arg, x, y)) push_click(p, x, y);
+      else fprintf(stderr, "hxm-screenshot: no rectangle %s\n", step.arg.c_str());
+    } else if (step.action == "where") {
+      int x = 0, y = 0;
+      if (find_rect(p, step.arg, x, y)) printf("%s %d %d\n", step.arg.c_str(), x, y);
       else fprintf(stderr, "hxm-screenshot: no rectangle %s\n", step.arg.c_str());
     } else if (step.action == "hover") {
       int x = 0, y = 0;
