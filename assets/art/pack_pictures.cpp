@@ -27,21 +27,33 @@ std::string base_name(const std::string& path) {
   return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-// Empty on success, else why the picture could not be packed.
-std::string pack_one(const std::string& png, const std::string& out_dir, int level) {
+// A picture's pixels in the pack's layout, rows unpadded as the loader writes them; empty
+// with why set when the PNG cannot be read.
+std::vector<unsigned char> read_pixels(const std::string& png, std::string& why) {
+  std::vector<unsigned char> raw;
   SDL_Surface* read = IMG_Load(png.c_str());
-  if (!read) return IMG_GetError();
+  if (!read) {
+    why = IMG_GetError();
+    return raw;
+  }
   SDL_Surface* pixels = SDL_ConvertSurfaceFormat(read, PICTURE_PACK_FORMAT, 0);
   SDL_FreeSurface(read);
-  if (!pixels) return SDL_GetError();
-  // Rows are stored without padding, as the loader writes them.
+  if (!pixels) {
+    why = SDL_GetError();
+    return raw;
+  }
   size_t row = (size_t)pixels->w * 4;
-  std::vector<unsigned char> raw(row * (size_t)pixels->h);
+  raw.resize(row * (size_t)pixels->h);
   for (int y = 0; y < pixels->h; ++y)
     memcpy(&raw[row * (size_t)y], (const unsigned char*)pixels->pixels + (size_t)pixels->pitch * y,
            row);
   SDL_FreeSurface(pixels);
+  return raw;
+}
 
+// Empty on success, else why the picture could not be packed.
+std::string pack_one(const std::vector<unsigned char>& raw, const std::string& png,
+                     const std::string& out_dir, int level) {
   ZSTD_CCtx* ctx = ZSTD_createCCtx();
   ZSTD_CCtx_setParameter(ctx, ZSTD_c_compressionLevel, level);
   ZSTD_CCtx_setParameter(ctx, ZSTD_c_checksumFlag, 1);
@@ -70,10 +82,16 @@ int main(int argc, char** argv) {
   std::string out_dir = argv[2];
   std::vector<std::string> pngs(argv + 3, argv + argc);
   std::vector<std::string> errors(pngs.size());
+  // Read on this thread (SDL's surface conversions share its format cache), then pack on
+  // every core: the packing is where the time goes.
+  std::vector<std::vector<unsigned char>> pixels(pngs.size());
+  for (size_t i = 0; i < pngs.size(); ++i) pixels[i] = read_pixels(pngs[i], errors[i]);
   std::atomic<size_t> next{0};
   auto work = [&]() {
-    for (size_t i = next++; i < pngs.size(); i = next++)
-      errors[i] = pack_one(pngs[i], out_dir, level);
+    for (size_t i = next++; i < pngs.size(); i = next++) {
+      if (errors[i].empty()) errors[i] = pack_one(pixels[i], pngs[i], out_dir, level);
+      std::vector<unsigned char>().swap(pixels[i]);
+    }
   };
   unsigned cores = std::thread::hardware_concurrency();
   std::vector<std::thread> helpers;
