@@ -81,6 +81,7 @@ bool queue_locked(RecordStore& store, const StoreRequest& request) {
   if (!slot) return false;
   *slot = request;
   if (request.code == STORE_DELETE_ALL) store.deletes_queued += 1;
+  if (request.code == STORE_INSERT) store.inserts_queued += 1;
   pthread_cond_signal(&store.wake);
   return true;
 }

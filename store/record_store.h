@@ -85,6 +85,7 @@ struct RecordStore {
   uint32_t rows_version = 0;  // changes whenever `rows` change, so readers copy only then
   uint32_t requests_done = 0;  // requests finished and removed from the queue
   uint32_t deletes_queued = 0;  // delete-all requests ever queued, for checks that count rows
+  uint32_t inserts_queued = 0;  // results ever queued, likewise (run_hits restarts at a delete)
 
   // Where the database lives; set before the thread starts and never changed after.
   char db_path[4096] = {};

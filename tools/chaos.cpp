@@ -164,7 +164,7 @@ struct Driver {
   int32_t locked_frames = 0;  // frames the database stays locked by the script's connection
   sqlite3* locker = nullptr;
   int64_t expected_rows = 0;
-  int32_t last_run_hits = 0;
+  uint32_t last_inserts = 0;
   uint32_t last_deletes = 0;
   int32_t session_frames = 0;  // frames left of someone training in earnest
   int32_t delete_step = 0;     // where a deliberate delete-all on screen 5 has got to
@@ -448,21 +448,21 @@ struct Driver {
 
   // --- Invariants ---
   void count_stored() {
-    int32_t run_hits = 0;
-    uint32_t deletes = 0;
+    uint32_t inserts = 0, deletes = 0;
     {
       Hold hold(p.store->mutex);
-      run_hits = p.store->run_hits;
+      inserts = p.store->inserts_queued;
       deletes = p.store->deletes_queued;
     }
-    // A frame runs one screen: it either stores hits or deletes them all, never both.
+    // The store carries requests out in order, so once idle its rows are the results queued
+    // since the last delete-all. A frame runs one screen: it stores hits or deletes, never both.
     if (deletes != last_deletes) {
       expected_rows = 0;
       report.deletes += deletes - last_deletes;
     }
-    expected_rows += run_hits - last_run_hits;
-    report.hits_stored += run_hits - last_run_hits;
-    last_run_hits = run_hits;
+    expected_rows += inserts - last_inserts;
+    report.hits_stored += inserts - last_inserts;
+    last_inserts = inserts;
     last_deletes = deletes;
   }
   bool store_idle(double timeout) {
