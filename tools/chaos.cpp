@@ -393,9 +393,13 @@ struct Driver {
     p.app.screen = target;
   }
   int32_t lowest_connected_pad() {
-    Hold hold(p.link->mutex);
+    int32_t connected[PAD_COUNT];
+    {
+      Hold hold(p.link->mutex);
+      copy_connected_locked(*p.link, connected);
+    }
     for (int32_t k = 0; k < PAD_COUNT; ++k)
-      if (p.link->pads[k].connected) return k;
+      if (connected[k]) return k;
     return -1;
   }
   bool session() {
