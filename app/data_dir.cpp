@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 #include "assets/catalog.h"
@@ -17,13 +19,24 @@ bool holds_font(const std::string& dir) {
 
 }  // namespace
 
-std::string find_data_dir(const std::string& program_dir) {
-  if (holds_font("") || program_dir.empty()) return "";
-  if (holds_font(program_dir)) return program_dir;
+std::string find_data_dir(const std::string& program_dir, bool launched) {
   // The install rules put the data at this path from the program's directory.
   std::string installed =
-      std::filesystem::path(program_dir + HXM_DATA_FROM_PROGRAM "/").lexically_normal().string();
+      program_dir.empty() ? ""
+                          : std::filesystem::path(program_dir + HXM_DATA_FROM_PROGRAM "/")
+                                .lexically_normal()
+                                .string();
+  // The launcher starts the program in the user's data folder, whose files are the user's
+  // records, not the program's: the installed data comes first.
+  if (launched && !installed.empty() && holds_font(installed)) return installed;
+  if (holds_font("") || program_dir.empty()) return "";
+  if (holds_font(program_dir)) return program_dir;
   return holds_font(installed) ? installed : "";
+}
+
+bool started_by_launcher() {
+  const char* launched = getenv("HXM_LAUNCHED");
+  return launched && strcmp(launched, "1") == 0;
 }
 
 std::string program_dir() {

@@ -58,7 +58,7 @@ int start_up(Program& p, const SerialPortLayer& port) {
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO) != 0) return fail(2, "cannot start SDL");
   if (TTF_Init() != 0) return fail(3, "cannot start the font library");
   if ((IMG_Init(IMG_INIT_PNG) & IMG_INIT_PNG) == 0) return fail(4, "no PNG support");
-  std::string data_dir = find_data_dir(program_dir());
+  std::string data_dir = find_data_dir(program_dir(), started_by_launcher());
   load_sound_bank(p.sounds, data_dir.c_str());
   p.app = AppState{};
   p.store = start_record_store(&p.app, nullptr);  // its first read-all runs meanwhile

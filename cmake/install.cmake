@@ -36,7 +36,7 @@ install(CODE "
 configure_file(${HXM_PACKAGING}/hxm.in ${HXM_PACKAGING_OUT}/hxm @ONLY)
 install(PROGRAMS ${HXM_PACKAGING_OUT}/hxm DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${HXM_PACKAGING}/hxm.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${HXM_PACKAGING}/99-hxm-ch340.rules DESTINATION lib/udev/rules.d)
+install(FILES ${HXM_PACKAGING}/70-hxm-ch340.rules DESTINATION lib/udev/rules.d)
 
 # The icon is the fist ring of the training menu, at the usual hicolor sizes and as SVG.
 find_program(HXM_RSVG rsvg-convert REQUIRED)

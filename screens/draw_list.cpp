@@ -63,3 +63,15 @@ void fill_rect(const FrameClock& clock, SDL_Color colour, const SDL_FRect& rect)
 void fill_screen(const FrameClock& clock, SDL_Color colour, const LayoutTable& layout) {
   fill_rect(clock, colour, layout.fullScreenRect);
 }
+
+SDL_FRect unsaved_sign_rect(const LayoutTable& layout) {
+  const SDL_FRect& cross = layout.closeButtonRect;
+  return {cross.x - 1.25f * cross.h, cross.y, cross.h, cross.h};
+}
+
+void draw_unsaved_sign(const FrameClock& clock, const TextureCatalog& textures,
+                       const LayoutTable& layout, int32_t unsaved) {
+  if (unsaved <= 0) return;
+  SDL_FRect sign = unsaved_sign_rect(layout);
+  SDL_RenderCopyF(clock.renderer, textures.warningSign, nullptr, &sign);
+}

@@ -41,3 +41,9 @@ void draw_runtime_text_left_centred(const FrameClock& clock, TTF_Font* font, con
 void fill_rect(const FrameClock& clock, SDL_Color colour, const SDL_FRect& rect);
 // Fills fullScreenRect with a colour: the shade behind dialogs, countdowns and game ends.
 void fill_screen(const FrameClock& clock, SDL_Color colour, const LayoutTable& layout);
+// The warning sign beside the close cross while results wait unsaved (or were lost): the
+// training and the statistics show it, so nobody trusts a count the file does not hold.
+void draw_unsaved_sign(const FrameClock& clock, const TextureCatalog& textures,
+                       const LayoutTable& layout, int32_t unsaved);
+// Where that sign goes: a square as high as the close cross, left of it.
+SDL_FRect unsaved_sign_rect(const LayoutTable& layout);

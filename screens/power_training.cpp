@@ -80,23 +80,17 @@ void start_attempt(PowerTrainingState& s, const SoundBank& sounds, const Display
   set_meter(METER_DIVISOR, d, l);
 }
 
-// One measured hit: the pads are cleared, the result queued, the run's and the visit's best
-// updated, and the meter starts climbing.
+// One measured hit: the pads are cleared, the result queued, the visit's best updated, and
+// the meter starts climbing.
 void record_hit(PowerTrainingState& s, int32_t v, SensorLink* link, const SoundBank& sounds,
                 RecordStore* store) {
   s.value = v;
   clear_all_hits(link);
   s.measuring = 0;
   DateTime now = local_date_time();
+  // The run's counter and best three take the hit once the store has it in the file.
   if (store) store_queue_result(*store, v, s.elapsed, s.pad.pad_mac, now);
   s.elapsed = 0.0f;
-  if (store) {
-    RunBest hit;
-    hit.value = v;
-    format_date_time(hit.when, (int)sizeof hit.when, now);
-    snprintf(hit.mac4, sizeof hit.mac4, "%s", s.pad.pad_suffix);
-    store_rank_run_best(*store, hit);
-  }
   s.animating = 1;
   s.progress = 0.0f;
   if (s.sound_played == 0) {
@@ -152,6 +146,7 @@ void power_training_reset(PowerTrainingState& s, const Display& d, LayoutTable& 
 
 void power_training_update(SensorLink* link, PowerTrainingState& s, const SoundBank& sounds,
                            const Display& d, LayoutTable& l, RecordStore* store) {
+  s.unsaved = store ? store_unsaved(*store) : 0;
   if (!active_pad_update(link, s.pad)) return;
   int32_t v = take_active_hit(link, s.pad, true);
   if (v == 0 || s.countdown.counting_down == 1 || s.animating == 1) return;
@@ -187,6 +182,7 @@ void power_training_draw(const FrameClock& c, const PowerTrainingState& s, const
   if (band > 0)
     SDL_RenderCopyF(c.renderer, t.*badges[band - 1], nullptr, &l.rankTitleRect[band - 1]);
   draw_items(c, t, l, buttons);
+  draw_unsaved_sign(c, t, l, s.unsaved);
   draw_pad_button(c, s.pad, palette, t, l, fonts);
   if (s.countdown.counting_down == 1)
     draw_countdown(c, s.countdown.countdown_digit, palette, t, l);

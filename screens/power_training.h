@@ -35,6 +35,7 @@ struct PowerTrainingState {
   int32_t measuring = 0;
   StartCountdown countdown;
   ActivePad pad;
+  int32_t unsaved = 0;  // results the store could not write yet: the warning sign shows
 };
 
 // The meter's full height in units, and the divisor of its fill: a hit of 255 reaches 255/256.

@@ -270,6 +270,7 @@ void draw_screen(const Frame& f, bool per_row) {
   else
     draw_chart_bars(f.c, f.s.bars, f.palette);
   draw_navigation(f);
+  draw_unsaved_sign(f.c, f.t, f.l, f.s.view.unsaved);
   if (f.s.dialog_open == 1) draw_dialog(f);
 }
 

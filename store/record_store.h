@@ -86,6 +86,12 @@ struct RecordStore {
   uint32_t requests_done = 0;  // requests finished and removed from the queue
   uint32_t deletes_queued = 0;  // delete-all requests ever queued, for checks that count rows
   uint32_t inserts_queued = 0;  // results ever queued, likewise (run_hits restarts at a delete)
+  int32_t inserts_waiting = 0;  // results queued and not yet stored
+  bool insert_failing = false;  // the head result's last attempt failed; it waits for the next
+  int32_t results_refused = 0;  // results the full queue could not take: lost, and shown so
+  bool busy = false;     // the thread is carrying out the head request
+  bool stopped = false;  // the program is ending: no request is started any more
+  char read_error[160] = {};  // why the last read-all fell short; "" when it read everything
 
   // Where the database lives; set before the thread starts and never changed after.
   char db_path[4096] = {};
@@ -108,14 +114,18 @@ void* record_store_thread(void* store);
 // The thread's work in pieces, for driving a store without the thread.
 // The initial state, the schema and the first read-all queued.
 void store_begin(RecordStore& store);
-// Handles the head request; false when the queue is empty.
+// Handles the head request; false when the queue is empty or the head result failed and
+// waits for a later attempt.
 bool store_serve_next(RecordStore& store);
+// For tools: the published state of the file as the screens would see it, read without ever
+// writing to it; false when it could not be read whole (read_error says why).
+bool store_load(RecordStore& store);
 
 // Screens: queueing. Each takes the lock once; false when the queue could not grow.
 bool store_queue(RecordStore& store, const StoreRequest& request);
 bool store_queue_delete_all(RecordStore& store);
-// A measured hit of the hit-power training: the insert request, the run's counter and its
-// period, in one hold.
+// A measured hit of the hit-power training: the insert request. The run's counter, period
+// and best three take it once it is stored.
 bool store_queue_result(RecordStore& store, int32_t value, float game_time, const char* mac,
                         const DateTime& when);
 // The run's best three, best first; a tie puts the newer hit first.
@@ -132,14 +142,17 @@ struct StoreView {
   DateTime run_from, run_to, data_first, data_last;
   int32_t row_count = 0;
   uint32_t rows_version = 0;
+  int32_t unsaved = 0;  // results waiting while the file cannot be written, or lost to a full queue
 };
 void store_read_view(RecordStore& store, StoreView& view);
+// StoreView.unsaved alone, for a screen that shows nothing else of the store.
+int32_t store_unsaved(RecordStore& store);
 // Copies the rows when they changed since `version` (updated); true when it copied.
 bool store_copy_rows(RecordStore& store, std::vector<HitRow>& rows, uint32_t& version);
 
 // Every stored row in table order, for tools that look at a database the program may be using:
-// a read-only connection that waits for a writer, the read-all statement and the same decoding
-// as the thread's read-all. `visit` also gets the row id, the stored game time unrounded and
+// a read-only connection (one snapshot, never holding up the program's writes), the read-all
+// statement, its row limit and the same decoding as the thread's read-all. `visit` also gets the row id, the stored game time unrounded and
 // the whole MAC text (valid only during the call). False, with SQLite's message in `error`,
 // when the file cannot be opened or read as a record database.
 struct StoredHit {

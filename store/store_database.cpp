@@ -1,8 +1,14 @@
 // The database thread's work: start, read-all, insert with ranking, delete-all.
 // Each request opens its own connection and closes it again; the lock is never held
 // during a SQLite call.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "app/helpers.h"
@@ -29,11 +35,15 @@ const char* const STORE_RANK_SQL[4] = {
 };
 const char STORE_DELETE_ALL_SQL[] = "DELETE FROM training_hit_power;";
 const char STORE_TOP_THREE_SQL[] =
-    "SELECT id, record_position, value FROM training_hit_power WHERE record_position BETWEEN 1 "
-    "AND 3 ORDER BY record_position, value DESC, id DESC;";
-const char STORE_RECORDS_INDEX_SQL[] =
-    "CREATE INDEX IF NOT EXISTS training_hit_power_records ON training_hit_power "
-    "(record_position) WHERE record_position BETWEEN 1 AND 3;";
+    "SELECT id FROM training_hit_power WHERE value BETWEEN -2147483648 AND 2147483647 AND "
+    "typeof(value) = 'integer' ORDER BY value DESC, id DESC LIMIT 3;";
+const char STORE_UNRANK_SQL[] =
+    "UPDATE training_hit_power SET record_position = 0 WHERE record_position != 0 AND id NOT IN "
+    "(?, ?, ?);";
+const char STORE_INDEX_SQL[] =
+    "CREATE INDEX IF NOT EXISTS training_hit_power_value ON training_hit_power (value);"
+    "CREATE INDEX IF NOT EXISTS training_hit_power_ranked ON training_hit_power "
+    "(record_position) WHERE record_position != 0;";
 
 namespace {
 
@@ -52,11 +62,19 @@ void finish_head(RecordStore& store) {
   finish_head_locked(store);
 }
 
-// A read-all is finished, with the number of rows it returned.
-void finish_read_all(RecordStore& store, int32_t rows) {
-  Hold hold(store.mutex);
-  store.table_rows = rows;
-  finish_head_locked(store);
+// A read-all is finished, with the number of rows it returned and what went wrong ("" when
+// nothing did). In the program a new trouble is said once on standard error, not at every
+// read-all; tools say it their own way.
+void finish_read_all(RecordStore& store, int32_t rows, const char* error) {
+  bool news = false;
+  {
+    Hold hold(store.mutex);
+    store.table_rows = rows;
+    news = store.app && error[0] != '\0' && strcmp(error, store.read_error) != 0;
+    snprintf(store.read_error, sizeof store.read_error, "%s", error);
+    finish_head_locked(store);
+  }
+  if (news) fprintf(stderr, "hxm: reading %s: %s\n", store.db_path, error);
 }
 
 // The head becomes a read-all, handled next before any later request.
@@ -175,13 +193,28 @@ void widen_period_locked(RecordStore& store, PeriodScan& scan, const HitRow& row
   }
 }
 
+// Why stepping through the rows stopped, for a read that ended with `rc` after `read` rows
+// (stopped at the limit when rc is still SQLITE_ROW); "" when it reached the end.
+// False when there is trouble.
+bool read_trouble(sqlite3_stmt* stmt, int rc, int32_t read, char* error, int size) {
+  if (rc == SQLITE_ROW) rc = sqlite3_step(stmt);
+  if (rc == SQLITE_ROW)
+    snprintf(error, (size_t)size, "more than %d results, which no gym stores: only the first %d "
+             "are read", read, read);
+  else if (rc != SQLITE_DONE)
+    snprintf(error, (size_t)size, "%s", sqlite3_errmsg(sqlite3_db_handle(stmt)));
+  return rc == SQLITE_DONE;
+}
+
 void read_all(RecordStore& store, const char* path) {
-  sqlite3* db = store_open(path);
+  char error[sizeof store.read_error] = {};
+  sqlite3* db = store_open_reader(path, error, (int)sizeof error);
   sqlite3_stmt* stmt = nullptr;
   if (!db || sqlite3_prepare_v2(db, STORE_READ_ALL_SQL, -1, &stmt, nullptr) != SQLITE_OK) {
+    if (db) snprintf(error, sizeof error, "%s", sqlite3_errmsg(db));
     sqlite3_finalize(stmt);
     sqlite3_close(db);
-    finish_read_all(store, 0);
+    finish_read_all(store, 0, error);
     return;
   }
 
@@ -195,7 +228,8 @@ void read_all(RecordStore& store, const char* path) {
   HourClock clock;
   int32_t read = 0;
   StoredHit hit;
-  while (sqlite3_step(stmt) == SQLITE_ROW) {
+  int rc = SQLITE_DONE;
+  while (read < STORE_ROW_LIMIT && (rc = sqlite3_step(stmt)) == SQLITE_ROW) {
     decode_hit(stmt, clock, hit);
     const HitRow& row = hit.row;
     ++read;
@@ -235,60 +269,10 @@ void read_all(RecordStore& store, const char* path) {
     }
   }
 
+  read_trouble(stmt, rc, read, error, (int)sizeof error);
   sqlite3_finalize(stmt);
   sqlite3_close(db);
-  finish_read_all(store, read);
-}
-
-// One position change of the ranking chain; id 0 matches no row.
-struct RankChange {
-  int64_t id;
-  int position;
-};
-
-// A row holding one of positions 1-3; id 0 when no row holds it.
-struct Holder {
-  int64_t id = 0;
-  int32_t value = 0;
-};
-
-// The changes a new result brings to positions 1-3, in order; returns how many.
-int rank_chain(int32_t value, int64_t new_id, const Holder top[3], RankChange chain[4]) {
-  int32_t values[3] = {top[0].value, top[1].value, top[2].value};
-  int place = top_three_place(value, values);
-  if (place == 3) return 0;
-  int n = 0;
-  chain[n++] = {top[2].id, 0};
-  for (int k = 1; k >= place; --k) chain[n++] = {top[k].id, k + 2};
-  chain[n++] = {new_id, place + 1};
-  return n;
-}
-
-// The rows holding positions 1-3 as the file has them now. Memory cannot be trusted for
-// this: the last read-all may have failed, or another program may have changed the file.
-// Where a position is held twice (a file left so by an older program), the better row keeps
-// it and the others are listed in `extra`, to drop to 0.
-bool read_top_three(sqlite3* db, Holder top[3], std::vector<int64_t>& extra) {
-  sqlite3_stmt* stmt = nullptr;
-  if (sqlite3_prepare_v2(db, STORE_TOP_THREE_SQL, -1, &stmt, nullptr) != SQLITE_OK) {
-    sqlite3_finalize(stmt);
-    return false;
-  }
-  int rc = SQLITE_ROW;
-  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-    int64_t id = sqlite3_column_int64(stmt, 0);
-    int position = sqlite3_column_int(stmt, 1);
-    if (position < 1 || position > 3) continue;  // a foreign 3.5 passes the filter
-    Holder& holder = top[position - 1];
-    if (holder.id != 0) {
-      extra.push_back(id);
-    } else {
-      holder.id = id;
-      holder.value = sqlite3_column_int(stmt, 2);
-    }
-  }
-  sqlite3_finalize(stmt);
-  return rc == SQLITE_DONE;
+  finish_read_all(store, read, error);
 }
 
 // Inserts the row and returns its id, or 0 when it was not stored.
@@ -316,23 +300,9 @@ int64_t insert_row(sqlite3* db, const StoreRequest& request) {
   return done ? sqlite3_last_insert_rowid(db) : 0;
 }
 
-// The row and its ranking, inside an open transaction; false at the first failure.
+// The row and the ranking, inside an open transaction; false at the first failure.
 bool insert_and_rank(sqlite3* db, const StoreRequest& request) {
-  int64_t id = insert_row(db, request);
-  Holder top[3];
-  std::vector<int64_t> extra;
-  if (id == 0) return false;
-  // The holders are found through an index of only the ranked rows, made by the first insert
-  // that needs it; a file that refuses it is read whole instead.
-  store_exec(db, STORE_RECORDS_INDEX_SQL);
-  if (!read_top_three(db, top, extra)) return false;
-  for (int64_t x : extra)
-    if (!store_set_position(db, x, 0)) return false;
-  RankChange chain[4];
-  int n = rank_chain(request.value, id, top, chain);
-  for (int k = 0; k < n; ++k)
-    if (!store_set_position(db, chain[k].id, chain[k].position)) return false;
-  return true;
+  return insert_row(db, request) != 0 && store_rank_top_three(db);
 }
 
 // One attempt at storing a result: committed whole or rolled back whole, so a failed change
@@ -351,22 +321,38 @@ bool store_ranked(const char* path, const StoreRequest& request, char (&why)[N])
   return ok;
 }
 
-// A result that fails is tried once more from the start; if that fails too it is lost, and
-// standard error says which hit, rather than nobody ever learning of it.
+// A result is in the file: the run counts it, spans its hour and ranks it among its best.
+void count_stored_locked(RecordStore& store, const StoreRequest& request) {
+  DateTime when = date_time_of(request);
+  store.run_hits += 1;
+  if (date_time_empty(store.run_to)) store.run_from = hour_start_of(when);
+  store.run_to = hour_end_of(when);
+  store.inserts_waiting -= 1;
+  RunBest hit;
+  hit.value = request.value;
+  format_date_time(hit.when, (int)sizeof hit.when, when);
+  size_t mac = strnlen(request.mac, sizeof request.mac);
+  snprintf(hit.mac4, sizeof hit.mac4, "%s", request.mac + (mac > 4 ? mac - 4 : 0));
+  rank_run_best_locked(store, hit);
+}
+
+// A result that fails is tried once more at once; if that fails too it stays at the head of
+// the queue, the screens show that results wait unsaved, and the thread tries again after a
+// pause. Standard error says so once, when the trouble starts.
 void insert(RecordStore& store, const char* path, const StoreRequest& request) {
   char why[160] = {};
   bool ok = store_ranked(path, request, why) || store_ranked(path, request, why);
-  if (!ok) {
-    char when[32];
-    format_date_time(when, (int)sizeof when, date_time_of(request));
-    fprintf(stderr, "hxm: the hit of %d at %s from pad %.12s was not stored: %s\n",
-            request.value, when, request.mac, why);
+  bool was_failing = false;
+  {
+    Hold hold(store.mutex);
+    was_failing = store.insert_failing;
+    store.insert_failing = !ok;
+    if (ok) count_stored_locked(store, request);
   }
+  if (!ok && !was_failing) report_hit(request, "is not stored yet; it is kept and tried again", why);
+  if (ok && was_failing) report_hit(request, "is stored now", nullptr);
   // Every stored hit is read back, ranked or not, so the chart and the counter show it.
-  if (ok)
-    head_to_read_all(store);
-  else
-    finish_head(store);
+  if (ok) head_to_read_all(store);
 }
 
 void delete_all(RecordStore& store, const char* path) {
@@ -385,13 +371,92 @@ void delete_all(RecordStore& store, const char* path) {
 }  // namespace
 
 sqlite3* store_open(const char* path) {
+  // SQLite makes its log files with the mode of the database, so they are private too.
+  int made = open(path, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (made >= 0) close(made);
   sqlite3* db = nullptr;
   if (sqlite3_open(path, &db) != SQLITE_OK) {
     sqlite3_close(db);
     return nullptr;
   }
   sqlite3_busy_timeout(db, BUSY_TIMEOUT_MS);
+  // In write-ahead-log mode NORMAL may lose the last commits at a power cut; FULL syncs the
+  // log at every commit. The file may have been moved or replaced since the last request.
+  store_exec(db, "PRAGMA journal_mode=WAL;");
+  store_exec(db, "PRAGMA synchronous=FULL;");
+  store_exec(db, STORE_SCHEMA_SQL);
   return db;
+}
+
+namespace {
+
+// path as a URI file name: the characters a URI gives meaning to are escaped.
+std::string file_uri(const char* path, const char* query) {
+  std::string uri = "file:";
+  for (const char* p = path; *p; ++p) {
+    if (*p == '%' || *p == '?' || *p == '#') {
+      char escaped[4];
+      snprintf(escaped, sizeof escaped, "%%%02X", (unsigned char)*p);
+      uri += escaped;
+    } else {
+      uri += *p;
+    }
+  }
+  return uri + query;
+}
+
+sqlite3* open_reading(const std::string& uri) {
+  sqlite3* db = nullptr;
+  int rc = sqlite3_open_v2(uri.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+  if (rc == SQLITE_OK) sqlite3_busy_timeout(db, BUSY_TIMEOUT_MS);
+  return db;
+}
+
+}  // namespace
+
+sqlite3* store_open_reader(const char* path, char* error, int error_size) {
+  struct stat info;
+  const char* why = stat(path, &info) != 0        ? strerror(errno)
+                    : !S_ISREG(info.st_mode) ? "not a regular file"
+                                             : nullptr;
+  if (why) {
+    snprintf(error, (size_t)error_size, "%s", why);
+    return nullptr;
+  }
+  sqlite3* db = open_reading(file_uri(path, ""));
+  int rc = db ? sqlite3_exec(db, "PRAGMA schema_version;", nullptr, nullptr, nullptr) : SQLITE_NOMEM;
+  // A write-ahead-log file in a folder this user cannot write to has no shared memory to
+  // read through; nobody can be writing it then, so it is read as it lies.
+  if ((rc & 0xFF) == SQLITE_CANTOPEN || (rc & 0xFF) == SQLITE_READONLY) {
+    sqlite3_close(db);
+    db = open_reading(file_uri(path, "?immutable=1"));
+    rc = db ? SQLITE_OK : SQLITE_NOMEM;
+  }
+  if (rc != SQLITE_OK && (rc & 0xFF) != SQLITE_NOTADB && (rc & 0xFF) != SQLITE_CORRUPT) {
+    snprintf(error, (size_t)error_size, "%s", db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+    sqlite3_close(db);
+    return nullptr;
+  }
+  return db;
+}
+
+bool store_rank_top_three(sqlite3* db) {
+  store_exec(db, STORE_INDEX_SQL);  // a file that refuses them is read whole instead
+  sqlite3_stmt* stmt = nullptr;
+  int64_t ids[3] = {0, 0, 0};
+  bool ok = sqlite3_prepare_v2(db, STORE_TOP_THREE_SQL, -1, &stmt, nullptr) == SQLITE_OK;
+  int rc = SQLITE_DONE;
+  for (int k = 0; ok && k < 3 && (rc = sqlite3_step(stmt)) == SQLITE_ROW; ++k)
+    ids[k] = sqlite3_column_int64(stmt, 0);
+  ok = ok && (rc == SQLITE_ROW || rc == SQLITE_DONE);
+  sqlite3_finalize(stmt);
+  stmt = nullptr;
+  ok = ok && sqlite3_prepare_v2(db, STORE_UNRANK_SQL, -1, &stmt, nullptr) == SQLITE_OK;
+  for (int k = 0; ok && k < 3; ++k) sqlite3_bind_int64(stmt, k + 1, ids[k]);
+  ok = ok && sqlite3_step(stmt) == SQLITE_DONE;
+  sqlite3_finalize(stmt);
+  for (int k = 0; ok && k < 3; ++k) ok = store_set_position(db, ids[k], k + 1);
+  return ok;
 }
 
 bool store_exec(sqlite3* db, const char* sql) {
@@ -414,27 +479,26 @@ bool store_set_position(sqlite3* db, int64_t id, int position) {
 
 bool store_read_rows(const char* path, void (*visit)(const StoredHit& hit, void* ctx), void* ctx,
                      char* error, int error_size) {
-  sqlite3* db = nullptr;
+  sqlite3* db = store_open_reader(path, error, error_size);
+  if (!db) return false;
   sqlite3_stmt* stmt = nullptr;
-  int rc = sqlite3_open_v2(path, &db, SQLITE_OPEN_READONLY, nullptr);
-  if (rc == SQLITE_OK) {
-    sqlite3_busy_timeout(db, BUSY_TIMEOUT_MS);
-    rc = sqlite3_prepare_v2(db, STORE_READ_ALL_SQL, -1, &stmt, nullptr);
-  }
-  if (rc == SQLITE_OK) {
+  bool ok = sqlite3_prepare_v2(db, STORE_READ_ALL_SQL, -1, &stmt, nullptr) == SQLITE_OK;
+  if (!ok) snprintf(error, (size_t)error_size, "%s", sqlite3_errmsg(db));
+  if (ok) {
     HourClock clock;
     StoredHit hit;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    int32_t read = 0;
+    int rc = SQLITE_DONE;
+    while (read < STORE_ROW_LIMIT && (rc = sqlite3_step(stmt)) == SQLITE_ROW) {
       decode_hit(stmt, clock, hit);
       visit(hit, ctx);
+      ++read;
     }
-    if (rc == SQLITE_DONE) rc = SQLITE_OK;
+    ok = read_trouble(stmt, rc, read, error, error_size);
   }
-  if (rc != SQLITE_OK && error_size > 0)
-    snprintf(error, (size_t)error_size, "%s", db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
   sqlite3_finalize(stmt);
   sqlite3_close(db);
-  return rc == SQLITE_OK;
+  return ok;
 }
 
 void store_begin(RecordStore& store) {
@@ -455,13 +519,29 @@ void store_begin(RecordStore& store) {
   sqlite3_close(db);
 }
 
+bool store_load(RecordStore& store) {
+  DateTime now = local_date_time();
+  {
+    Hold hold(store.mutex);
+    store.request_count = 0;
+    clear_published_locked(store, now);
+  }
+  StoreRequest request;
+  request.code = STORE_READ_ALL;
+  store_queue(store, request);
+  read_all(store, store.db_path);
+  Hold hold(store.mutex);
+  return store.read_error[0] == '\0';
+}
+
 bool store_serve_next(RecordStore& store) {
   bool any = false;
   StoreRequest head;
   {
     Hold hold(store.mutex);
-    any = store.request_count > 0;
+    any = store.request_count > 0 && !store.stopped;
     if (any) head = store.requests[0];  // queued entries never change but for this thread
+    store.busy = any;
   }
   if (!any) return false;
 
@@ -471,5 +551,8 @@ bool store_serve_next(RecordStore& store) {
     case STORE_DELETE_ALL: delete_all(store, store.db_path); break;
     default: finish_head(store); break;  // no such request: dropped
   }
-  return true;
+  Hold hold(store.mutex);
+  store.busy = false;
+  pthread_cond_broadcast(&store.wake);  // a stop may be waiting for this request
+  return !store.insert_failing;  // a failed result waits for its next attempt
 }

@@ -10,26 +10,6 @@ namespace {
 const char* const SYNTHETIC_MACS[4] = {"A4C1380F12AB", "A4C1380F34CD", "A4C1380F56EF",
                                        "A4C1380F7890"};
 
-// Positions 1-3 for the best three by value, the newer first on a tie: the order the
-// thread's ranking chain keeps, written in one go instead of hit by hit.
-bool rank_whole_table(sqlite3* db) {
-  if (!store_exec(db, "UPDATE training_hit_power SET record_position = 0 "
-                      "WHERE record_position != 0;"))
-    return false;
-  sqlite3_stmt* top = nullptr;
-  if (sqlite3_prepare_v2(db, "SELECT id FROM training_hit_power ORDER BY value DESC, id DESC "
-                             "LIMIT 3;", -1, &top, nullptr) != SQLITE_OK) {
-    sqlite3_finalize(top);
-    return false;
-  }
-  int64_t ids[3] = {0, 0, 0};
-  for (int k = 0; k < 3 && sqlite3_step(top) == SQLITE_ROW; ++k) ids[k] = sqlite3_column_int64(top, 0);
-  sqlite3_finalize(top);
-  bool ok = true;
-  for (int k = 0; ok && k < 3 && ids[k] != 0; ++k) ok = store_set_position(db, ids[k], k + 1);
-  return ok;
-}
-
 }  // namespace
 
 bool fill_synthetic_hits(const char* path, int32_t count, int32_t days, uint32_t seed) {
@@ -66,7 +46,7 @@ bool fill_synthetic_hits(const char* path, int32_t count, int32_t days, uint32_t
     sqlite3_reset(insert);
   }
   sqlite3_finalize(insert);
-  ok = ok && rank_whole_table(db) && store_exec(db, "COMMIT;");
+  ok = ok && store_rank_top_three(db) && store_exec(db, "COMMIT;");
   if (!ok) store_exec(db, "ROLLBACK;");
   sqlite3_close(db);
   return ok;

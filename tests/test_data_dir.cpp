@@ -25,12 +25,16 @@ TEST(DataDir, FirstPlaceHoldingTheFontWins) {
   struct Case {
     bool in_working, beside_program, installed;
     Where found;
+    bool launched = false;
   };
   const Case cases[] = {
       {true, true, true, WORKING},       // the run directory, as `make run` starts it
       {false, true, true, PROGRAM},      // the build's program started from elsewhere
       {false, false, true, INSTALLED},   // the installed program, started by its launcher
       {false, false, false, NOWHERE},    // paths stay relative, so the error names them
+      // The launcher starts it in the user's data folder: a font planted there is not used.
+      {true, false, true, INSTALLED, true},
+      {true, false, false, WORKING, true},  // nothing installed: the folder still serves
   };
   std::string before = std::filesystem::current_path().string();
   for (const Case& c : cases) {
@@ -48,7 +52,7 @@ TEST(DataDir, FirstPlaceHoldingTheFontWins) {
     ASSERT_EQ(chdir(working.c_str()), 0);
 
     std::string expected = c.found == PROGRAM ? program : c.found == INSTALLED ? installed : "";
-    EXPECT_EQ(find_data_dir(program), expected) << "case " << (&c - cases);
+    EXPECT_EQ(find_data_dir(program, c.launched), expected) << "case " << (&c - cases);
     EXPECT_EQ(find_data_dir(""), "") << "an unknown program directory leaves the paths relative";
     ASSERT_EQ(chdir(before.c_str()), 0);
     remove_tree(root);

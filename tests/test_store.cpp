@@ -230,10 +230,16 @@ TEST_F(StoreTest, TheRunCountsItsHitsAndSpansTheirHours) {
   store_queue_result(*store, 60, 1.5f, "A4C1380F12AB", later);
   StoreView view;
   store_read_view(*store, view);
+  EXPECT_EQ(view.run_hits, 0) << "counted before it was stored";
+  serve_all();
+  store_read_view(*store, view);
   EXPECT_EQ(view.run_hits, 2);
   EXPECT_EQ(text_of(view.run_from), "2025-03-09 22:00:00");
   EXPECT_EQ(text_of(view.run_to), "2025-03-10 01:59:59");
 
+  EXPECT_EQ(view.run_best[0].value, 80);
+  EXPECT_STREQ(view.run_best[0].mac4, "12AB");
+  store_clear_run_best(*store);
   store_rank_run_best(*store, RunBest{60, "a", "0001"});
   store_rank_run_best(*store, RunBest{80, "b", "0002"});
   store_rank_run_best(*store, RunBest{60, "c", "0003"});  // ties with the second: goes above it

@@ -5,10 +5,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <random>
 
+#include "store/store_internal.h"
 #include "store/synthetic_hits.h"
 #include "tests/store_support.h"
 
@@ -51,12 +53,13 @@ TEST_F(StoreTest, AFileThatIsNoDatabaseIsLeftAloneAndServingGoesOn) {
   EXPECT_EQ(requests_done(), 0u);
   EXPECT_FALSE(store_serve_next(*store));
 
-  for (int32_t code : {(int32_t)STORE_READ_ALL, (int32_t)STORE_INSERT, (int32_t)STORE_DELETE_ALL, 9})
+  for (int32_t code : {(int32_t)STORE_READ_ALL, (int32_t)STORE_DELETE_ALL, 9, (int32_t)STORE_INSERT})
     ASSERT_TRUE(store_queue(*store, request_of(code, 100)));
   serve_all();
-  EXPECT_EQ(requests_done(), 4u);  // the delete turned into a read-all: still one request
+  EXPECT_EQ(requests_done(), 3u);  // the delete turned into a read-all: still one request
   StoreView view;
   store_read_view(*store, view);
+  EXPECT_EQ(view.unsaved, 1);  // the result waits for a file that takes it
   EXPECT_EQ(view.table_rows, 0);
   EXPECT_EQ(view.row_count, 0);
   EXPECT_EQ(file_bytes(db_path), noise);
@@ -138,7 +141,7 @@ TEST_F(StoreTest, AnUnwritableDatabaseIsStillReadAndNothingElseBreaks) {
   ASSERT_EQ(chmod(dir.c_str(), 0555), 0);
 
   struct Outcome {
-    int32_t rows_first, rows_after_insert, rows_after_delete, best_after_delete;
+    int32_t rows_first, rows_after_insert, rows_after_delete, best_after_delete, unsaved;
     uint32_t done;
   } outcome{};
   int pipe_fds[2];
@@ -169,6 +172,7 @@ TEST_F(StoreTest, AnUnwritableDatabaseIsStillReadAndNothingElseBreaks) {
     o.rows_after_delete = s->table_rows;
     o.best_after_delete = s->best[0].value;
     o.done = s->requests_done;
+    o.unsaved = store_unsaved(*s);
     free_record_store(s);
     _exit(write(pipe_fds[1], &o, sizeof o) == (ssize_t)sizeof o ? 0 : 5);
   }
@@ -185,9 +189,110 @@ TEST_F(StoreTest, AnUnwritableDatabaseIsStillReadAndNothingElseBreaks) {
   ASSERT_EQ(WEXITSTATUS(status), 0);
   ASSERT_EQ(got, (ssize_t)sizeof outcome);
   EXPECT_EQ(outcome.rows_first, 3);
-  EXPECT_EQ(outcome.rows_after_insert, 3);  // the insert failed and was dropped
-  EXPECT_EQ(outcome.rows_after_delete, 3);  // the failed delete still reloaded the table
+  EXPECT_EQ(outcome.rows_after_insert, 3);  // the insert failed and waits at the head
+  EXPECT_EQ(outcome.rows_after_delete, 3);  // so the delete behind it never ran
   EXPECT_GT(outcome.best_after_delete, 0);  // and published values stayed
-  EXPECT_GE(outcome.done, 5u);
+  EXPECT_EQ(outcome.unsaved, 1);
+  EXPECT_EQ(outcome.done, 1u);
   EXPECT_EQ(file_bytes(db_path), before);
+}
+
+// A result the file does not take stays queued, shown as unsaved and neither counted nor
+// ranked, and is stored by a later attempt once the file takes it again.
+TEST_F(StoreTest, AFailedResultWaitsVisiblyAndIsStoredLater) {
+  store_begin(*store);
+  serve_all();
+  sqlite3* db = open_db();
+  exec_sql(db, "DROP TABLE training_hit_power; CREATE VIEW training_hit_power AS SELECT 1;");
+  testing::internal::CaptureStderr();
+  ASSERT_TRUE(store_queue_result(*store, 140, 1.0f, "A4C1380F12AB", local_date_time()));
+  serve_all();
+  serve_all();  // a second attempt: still refused, and not said again
+  std::string said = testing::internal::GetCapturedStderr();
+  StoreView view;
+  store_read_view(*store, view);
+  EXPECT_EQ(view.unsaved, 1);
+  EXPECT_EQ(view.run_hits, 0) << "counted before it was stored";
+  EXPECT_EQ(view.run_best[0].value, 0) << "ranked before it was stored";
+  EXPECT_EQ(store->request_count, 1);
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+  EXPECT_NE(said.find("hit of 140"), std::string::npos) << said;
+
+  exec_sql(db, "DROP VIEW training_hit_power;");  // the store makes the table again
+  sqlite3_close(db);
+  testing::internal::CaptureStderr();
+  serve_all();
+  said = testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("hit of 140 at"), std::string::npos) << said;
+  store_read_view(*store, view);
+  EXPECT_EQ(view.unsaved, 0);
+  EXPECT_EQ(view.run_hits, 1);
+  EXPECT_EQ(view.run_best[0].value, 140);
+  EXPECT_EQ(view.table_rows, 1);
+  ASSERT_EQ(stored_rows().size(), 1u);
+  EXPECT_EQ(stored_rows()[0].record_position, 1);
+}
+
+// The queue is bounded: past it a result is refused, said so, and shown as unsaved.
+TEST_F(StoreTest, AFullQueueRefusesVisibly) {
+  for (int32_t i = 0; i < STORE_QUEUE_LIMIT; ++i)
+    ASSERT_TRUE(store_queue(*store, request_of(STORE_READ_ALL)));
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(store_queue_result(*store, 77, 1.0f, "A4C1380F12AB", local_date_time()));
+  std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("hit of 77"), std::string::npos) << said;
+  StoreView view;
+  store_read_view(*store, view);
+  EXPECT_EQ(view.unsaved, 1);
+}
+
+// The file moved away or replaced while the program runs: the next result makes the file
+// and its tables again instead of failing with "no such table" for ever after.
+TEST_F(StoreTest, AMovedOrReplacedFileIsMadeAgain) {
+  store_begin(*store);
+  serve_all();
+  record(50);
+  ASSERT_EQ(rename(db_path.c_str(), (dir + "/moved.db").c_str()), 0);
+  record(60);
+  ASSERT_EQ(stored_rows().size(), 1u);
+  EXPECT_EQ(stored_rows()[0].value, 60);
+  struct stat info;
+  ASSERT_EQ(stat(db_path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u) << "the records are the user's alone";
+
+  sqlite3* db = open_db();  // replaced by an empty database
+  exec_sql(db, "DROP TABLE training_hit_power;");
+  sqlite3_close(db);
+  record(70);
+  ASSERT_EQ(stored_rows().size(), 1u);
+  StoreView view;
+  store_read_view(*store, view);
+  EXPECT_EQ(view.table_rows, 1);
+  EXPECT_EQ(view.unsaved, 0);
+}
+
+// A crafted table without end: the read-all stops at its limit with one message, and the
+// tools refuse it, instead of growing until the memory is gone.
+TEST_F(StoreTest, AnEndlessTableIsReadOnlyToTheLimit) {
+  sqlite3* db = open_db();
+  exec_sql(db,
+           "CREATE VIEW training_hit_power AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
+           "SELECT i + 1 FROM n) SELECT i AS id, 0 AS record_position, i % 256 AS value, 1.0 "
+           "AS game_time, 2025 AS year, 1 AS month, 1 AS day, 0 AS hour, 0 AS minute, 0 AS "
+           "second, 'A4C1380F12AB' AS mac_address FROM n;");
+  sqlite3_close(db);
+  ASSERT_TRUE(store_queue(*store, request_of(STORE_READ_ALL)));
+  serve_all();
+  StoreView view;
+  store_read_view(*store, view);
+  EXPECT_EQ(view.table_rows, STORE_ROW_LIMIT);
+  EXPECT_NE(std::string(store->read_error).find("more than"), std::string::npos)
+      << store->read_error;
+
+  char error[200] = {};
+  int64_t seen = 0;
+  auto count = [](const StoredHit&, void* n) { *(int64_t*)n += 1; };
+  EXPECT_FALSE(store_read_rows(db_path.c_str(), count, &seen, error, (int)sizeof error));
+  EXPECT_EQ(seen, STORE_ROW_LIMIT);
+  EXPECT_NE(std::string(error).find("more than"), std::string::npos) << error;
 }

@@ -1,7 +1,7 @@
 // Ranking against the file, not memory: positions 1-3 stay unique and right after a start
 // that could not read the file, beside another copy of the program, over a file that already
 // holds a position twice; and a failed ranking rolls the whole insert back, is tried once
-// more, then reported.
+// more, then reported and kept for a later attempt.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -60,8 +60,8 @@ class TwoStores : public StoreTest {
 }  // namespace
 
 // Records the store has not read: a start that found the file locked leaves the store
-// knowing none, and a file an older program left may hold a position twice (the better row
-// keeps it, the other drops to 0). Each hit ranks against what the file holds.
+// knowing none, and a file an older program (or anyone) left may hold a position twice or
+// leave a better row unranked. Each hit makes positions 1-3 the three best rows again.
 TEST_F(StoreTest, RankingFollowsTheFileNotMemory) {
   const struct {
     const char* what;
@@ -71,7 +71,11 @@ TEST_F(StoreTest, RankingFollowsTheFileNotMemory) {
     std::vector<int32_t> positions;  // every row's, by id
   } cases[] = {
       {"the first read failed", {{90, 1}, {80, 2}, {70, 3}, {60, 0}}, false, {100, 95}, {3, 0, 0, 0, 1, 2}},
-      {"a position held twice", {{80, 1}, {90, 1}, {70, 2}}, true, {75}, {0, 1, 3, 2}},
+      {"a position held twice", {{80, 1}, {90, 1}, {70, 2}}, true, {75}, {2, 1, 0, 3}},
+      // Two rows at 1 and the third best unranked: all three belong in 1-3.
+      {"a record left unranked", {{250, 1}, {240, 1}, {230, 0}}, true, {100}, {1, 2, 3, 0}},
+      {"ranked rows below unranked ones", {{20, 1}, {10, 2}, {255, 0}, {254, 0}}, false, {1},
+       {3, 0, 1, 2, 0}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -134,7 +138,7 @@ int add_refuse(sqlite3* db, char**, const sqlite3_api_routines*) {
 
 }  // namespace
 
-TEST_F(StoreTest, AFailedRankingRollsBackWholeIsRetriedOnceThenReported) {
+TEST_F(StoreTest, AFailedRankingRollsBackWholeIsRetriedThenWaitsReported) {
   ASSERT_EQ(sqlite3_auto_extension((void (*)())add_refuse), SQLITE_OK);
   store_begin(*store);
   serve_all();
@@ -152,8 +156,9 @@ TEST_F(StoreTest, AFailedRankingRollsBackWholeIsRetriedOnceThenReported) {
     bool reported;
   } cases[] = {
       {1, 95, 4, false},  // the retry goes through
-      {2, 99, 4, true},   // both attempts fail: nothing of the hit stays, one line says so
-      {0, 99, 5, false},
+      {2, 99, 4, true},   // both attempts fail: nothing of the hit is in the file yet, one
+                          // line says so, and the next attempt stores it
+      {0, 98, 6, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.value);
@@ -172,6 +177,11 @@ TEST_F(StoreTest, AFailedRankingRollsBackWholeIsRetriedOnceThenReported) {
       EXPECT_NE(said.find("hit of 99"), std::string::npos) << said;
       EXPECT_NE(said.find("second place refused"), std::string::npos) << said;
       EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1);
+      testing::internal::CaptureStderr();
+      serve_all();
+      said = testing::internal::GetCapturedStderr();
+      EXPECT_NE(said.find("hit of 99 at"), std::string::npos) << said;
+      EXPECT_EQ(stored_rows().size(), c.rows_after + 1);
     } else {
       EXPECT_EQ(said, "");
     }
@@ -180,8 +190,8 @@ TEST_F(StoreTest, AFailedRankingRollsBackWholeIsRetriedOnceThenReported) {
   sqlite3_cancel_auto_extension((void (*)())add_refuse);
 }
 
-// The holders of positions 1-3 are found without reading the whole table, which may hold
-// 100 000 rows.
+// The best three and the ranked rows are found without reading the whole table, which may
+// hold 100 000 rows.
 TEST_F(StoreTest, TheRankedRowsAreFoundThroughTheirIndex) {
   store_begin(*store);
   serve_all();
@@ -189,11 +199,15 @@ TEST_F(StoreTest, TheRankedRowsAreFoundThroughTheirIndex) {
   sqlite3* db = open_db();
   sqlite3_stmt* stmt = nullptr;
   std::string plan;
-  ASSERT_EQ(sqlite3_prepare_v2(db, (std::string("EXPLAIN QUERY PLAN ") + STORE_TOP_THREE_SQL).c_str(),
-                               -1, &stmt, nullptr),
-            SQLITE_OK);
-  while (sqlite3_step(stmt) == SQLITE_ROW) plan += (const char*)sqlite3_column_text(stmt, 3);
-  sqlite3_finalize(stmt);
+  for (const char* sql : {STORE_TOP_THREE_SQL, STORE_UNRANK_SQL}) {
+    ASSERT_EQ(sqlite3_prepare_v2(db, (std::string("EXPLAIN QUERY PLAN ") + sql).c_str(), -1,
+                                 &stmt, nullptr),
+              SQLITE_OK);
+    while (sqlite3_step(stmt) == SQLITE_ROW) plan += (const char*)sqlite3_column_text(stmt, 3);
+    sqlite3_finalize(stmt);
+    plan += "; ";
+  }
   sqlite3_close(db);
-  EXPECT_NE(plan.find("USING INDEX training_hit_power_records"), std::string::npos) << plan;
+  EXPECT_NE(plan.find("INDEX training_hit_power_value"), std::string::npos) << plan;
+  EXPECT_NE(plan.find("USING INDEX training_hit_power_ranked"), std::string::npos) << plan;
 }

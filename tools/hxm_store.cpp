@@ -6,15 +6,21 @@
 //   hxm-store [-d DIR] fill N DAYS [SEED]   appends N hits spread over the last DAYS days
 //
 // DIR holds hxm.db (the working directory by default). Reading goes through the store's own
-// read path, so what is printed is what the program's screens are given; export reads through
-// a read-only connection, so it works while the program runs.
+// read path, so what is printed is what the program's screens are given. show and export only
+// ever read the file, through a read-only connection that holds up no write of the running
+// program; export takes one snapshot, closes the file, and only then writes. A damaged file
+// is exit status 1.
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "store/record_store.h"
 #include "store/synthetic_hits.h"
@@ -29,11 +35,19 @@ int usage() {
   return 2;
 }
 
-// Whether the store's database file is there; says so on standard error when it is not.
-bool database_exists(const RecordStore* store) {
+// The database's path for DIR, as the store makes it.
+std::string db_path_of(const char* directory) {
+  RecordStore* store = new_record_store(nullptr, directory);
+  std::string path = store ? store->db_path : "hxm.db";
+  free_record_store(store);
+  return path;
+}
+
+// Whether the database file is there; says so on standard error when it is not.
+bool database_exists(const std::string& db_path) {
   struct stat info;
-  if (store && stat(store->db_path, &info) == 0) return true;
-  fprintf(stderr, "hxm-store: no database at %s\n", store ? store->db_path : "?");
+  if (stat(db_path.c_str(), &info) == 0) return true;
+  fprintf(stderr, "hxm-store: no database at %s\n", db_path.c_str());
   return false;
 }
 
@@ -44,14 +58,11 @@ void print_row(int32_t index, const HitRow& row) {
 }
 
 int show(const char* directory, long shown) {
+  if (!database_exists(db_path_of(directory))) return 1;
   RecordStore* store = new_record_store(nullptr, directory);
-  if (!database_exists(store)) {
-    free_record_store(store);
-    return 1;
-  }
-  store_begin(*store);
-  while (store_serve_next(*store)) {
-  }
+  if (!store) return 1;
+  bool whole = store_load(*store);
+  std::string error = store->read_error;
   StoreView view;
   store_read_view(*store, view);
   std::vector<HitRow> rows;
@@ -73,7 +84,8 @@ int show(const char* directory, long shown) {
   format_date_time(first, sizeof first, view.data_first);
   format_date_time(last, sizeof last, view.data_last);
   printf("period: %s .. %s\n", first, last);
-  return 0;
+  if (!whole) fprintf(stderr, "hxm-store: cannot read %s: %s\n", db_path_of(directory).c_str(), error.c_str());
+  return whole ? 0 : 1;
 }
 
 // One CSV field (RFC 4180): quoted, with quotes doubled, when it holds a comma, a quote or a
@@ -103,54 +115,101 @@ void game_time_text(double stored, char* out, size_t size) {
   *r.ptr = '\0';
 }
 
-struct CsvExport {
-  FILE* out;
-  bool header_written;
+// One stored hit as the snapshot keeps it until it is written.
+struct SnapshotHit {
+  int64_t id;
+  HitRow row;
+  double game_time;
+  std::string mac;
 };
 
-void write_header(CsvExport& csv) {
-  if (csv.header_written) return;
-  fputs("id,record_position,value,game_time,date_time,mac_address\r\n", csv.out);
-  csv.header_written = true;
+void keep_hit(const StoredHit& hit, void* ctx) {
+  auto& hits = *(std::vector<SnapshotHit>*)ctx;
+  hits.push_back(SnapshotHit{hit.id, hit.row, hit.game_time, std::string(hit.mac, (size_t)hit.mac_bytes)});
 }
 
-void write_hit(const StoredHit& hit, void* ctx) {
-  CsvExport& csv = *(CsvExport*)ctx;
-  write_header(csv);
-  const HitRow& r = hit.row;
-  char game_time[64];
-  game_time_text(hit.game_time, game_time, sizeof game_time);
-  fprintf(csv.out, "%lld,%d,%d,%s,%04d-%02d-%02d %02d:%02d:%02d,", (long long)hit.id,
-          r.record_position, r.value, game_time, r.year, r.month, r.day, r.hour, r.minute,
-          r.second);
-  csv_field(csv.out, hit.mac, (size_t)hit.mac_bytes);
-  fputs("\r\n", csv.out);
+void write_csv(FILE* out, const std::vector<SnapshotHit>& hits) {
+  fputs("id,record_position,value,game_time,date_time,mac_address\r\n", out);
+  for (const SnapshotHit& hit : hits) {
+    const HitRow& r = hit.row;
+    char game_time[64];
+    game_time_text(hit.game_time, game_time, sizeof game_time);
+    fprintf(out, "%lld,%d,%d,%s,%04d-%02d-%02d %02d:%02d:%02d,", (long long)hit.id,
+            r.record_position, r.value, game_time, r.year, r.month, r.day, r.hour, r.minute,
+            r.second);
+    csv_field(out, hit.mac.data(), hit.mac.size());
+    fputs("\r\n", out);
+  }
+}
+
+bool same_file(const struct stat& a, const char* path) {
+  struct stat b;
+  return stat(path, &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Why FILE cannot take an export, or null: an existing FILE must be a regular file other than
+// the database and its logs (which the export would destroy); a device or a FIFO is refused.
+const char* refused_target(const char* file, const std::string& db_path) {
+  struct stat target;
+  if (stat(file, &target) != 0) return nullptr;  // a new file
+  if (S_ISDIR(target.st_mode)) return "it is a directory";
+  if (!S_ISREG(target.st_mode)) return "it is not a regular file";
+  for (const char* log : {"", "-wal", "-shm", "-journal"})
+    if (same_file(target, (db_path + log).c_str())) return "it is the record database";
+  return nullptr;
+}
+
+// The CSV into a new file beside FILE, renamed over it only once complete and on the disk;
+// false with errno set, leaving whatever FILE was.
+bool write_file(const char* file, const std::vector<SnapshotHit>& hits) {
+  std::string temp = std::string(file) + ".XXXXXX";
+  int fd = mkstemp(&temp[0]);
+  if (fd < 0) return false;
+  FILE* out = fdopen(fd, "wb");
+  if (!out) {
+    close(fd);
+    unlink(temp.c_str());
+    return false;
+  }
+  write_csv(out, hits);
+  bool ok = fflush(out) == 0 && !ferror(out) && fsync(fd) == 0;
+  int saved = errno;
+  ok = fclose(out) == 0 && ok;
+  ok = ok && rename(temp.c_str(), file) == 0;
+  if (!ok) {
+    saved = errno != 0 ? errno : saved;
+    unlink(temp.c_str());
+    errno = saved;
+  }
+  return ok;
 }
 
 int export_csv(const char* directory, const char* file) {
-  RecordStore* store = new_record_store(nullptr, directory);  // only for its path
-  if (!database_exists(store)) {
-    free_record_store(store);
+  std::string db_path = db_path_of(directory);
+  if (!database_exists(db_path)) return 1;
+  const char* refused = file ? refused_target(file, db_path) : nullptr;
+  if (refused) {
+    fprintf(stderr, "hxm-store: will not export to %s: %s\n", file, refused);
     return 1;
   }
-  CsvExport csv{file ? fopen(file, "wb") : stdout, false};
-  if (!csv.out) {
-    fprintf(stderr, "hxm-store: cannot write %s: %s\n", file, strerror(errno));
-    free_record_store(store);
-    return 1;
-  }
-  // The header waits for the first row, so a file that is no record database writes nothing.
+  std::vector<SnapshotHit> hits;
   char error[256] = {};
-  bool read = store_read_rows(store->db_path, write_hit, &csv, error, (int)sizeof error);
-  if (read) write_header(csv);
-  else fprintf(stderr, "hxm-store: cannot read %s: %s\n", store->db_path, error);
-  bool written = fflush(csv.out) == 0 && !ferror(csv.out);
-  if (file) written = fclose(csv.out) == 0 && written;
-  if (read && !written)
-    fprintf(stderr, "hxm-store: cannot write %s: %s\n", file ? file : "standard output", strerror(errno));
-  if (file && !(read && written)) remove(file);
-  free_record_store(store);
-  return read && written ? 0 : 1;
+  if (!store_read_rows(db_path.c_str(), keep_hit, &hits, error, (int)sizeof error)) {
+    fprintf(stderr, "hxm-store: cannot read %s: %s\n", db_path.c_str(), error);
+    return 1;
+  }
+  errno = 0;
+  bool written = false;
+  if (file) {
+    written = write_file(file, hits);
+  } else {
+    write_csv(stdout, hits);
+    written = fflush(stdout) == 0 && !ferror(stdout);
+  }
+  if (!written)
+    fprintf(stderr, "hxm-store: cannot write %s: %s\n", file ? file : "standard output",
+            strerror(errno));
+  return written ? 0 : 1;
 }
 
 int fill(const char* directory, long count, long days, unsigned long seed) {

@@ -191,7 +191,7 @@ TEST_F(Package, EveryFileLandsWhereItBelongs) {
       {"usr/libexec/hxm/hxm", PROGRAM},
       {"usr/share/applications/hxm.desktop", DATA},
       {"usr/share/icons/hicolor/scalable/apps/hxm.svg", DATA},
-      {"usr/lib/udev/rules.d/99-hxm-ch340.rules", DATA},
+      {"usr/lib/udev/rules.d/70-hxm-ch340.rules", DATA},
       {"usr/share/man/man6/hxm.6.gz", DATA},
       {"usr/share/doc/hxm/copyright", DATA},
       {"usr/share/doc/hxm/changelog.gz", DATA},
@@ -311,4 +311,96 @@ TEST_F(Package, LauncherUsesAnExistingDatabaseAndLeavesItIntact) {
   EXPECT_EQ(query_text(db, "PRAGMA integrity_check;"), "ok");
   sqlite3_close(db);
   remove_tree(dir);
+}
+
+// A data folder someone else could have planted or may change is refused with one line and
+// the program is not started; a folder of the user's own is made private.
+TEST_F(Package, LauncherRefusesADataFolderOthersControl) {
+  struct Case {
+    const char* what;
+    void (*plant)(const std::string& records);
+    const char* says;
+  };
+  const Case cases[] = {
+      {"a symbolic link",
+       [](const std::string& r) {
+         fs::create_directories(r + ".elsewhere");
+         fs::create_symlink(r + ".elsewhere", r);
+       },
+       "it is a symbolic link"},
+      {"writable by all",
+       [](const std::string& r) {
+         fs::create_directories(r);
+         chmod(r.c_str(), 0777);
+       },
+       "others may write to it"},
+      {"writable by the group",
+       [](const std::string& r) {
+         fs::create_directories(r);
+         chmod(r.c_str(), 0770);
+       },
+       "others may write to it"},
+      {"another user's",
+       [](const std::string& r) {
+         fs::create_directories(r);
+         if (chown(r.c_str(), 65534, 65534) != 0) return;
+       },
+       "it belongs to another user"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string dir = make_temp_dir();
+    ASSERT_FALSE(dir.empty());
+    std::string records = dir + "/data/hxm";
+    fs::create_directories(dir + "/data");
+    c.plant(records);
+    struct stat st {};
+    if (std::string(c.what) == "another user's" && (lstat(records.c_str(), &st) != 0 || st.st_uid == getuid())) {
+      remove_tree(dir);
+      continue;  // not root: cannot give a folder away
+    }
+    pid_t pid = start_launcher(dir, dir + "/home", (dir + "/data").c_str());
+    ASSERT_GT(pid, 0);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    EXPECT_FALSE(fs::exists(records + "/hxm.db"));
+    EXPECT_FALSE(fs::exists(records + ".elsewhere/hxm.db"));
+    remove_tree(dir);
+  }
+
+  // The user's own folder, open to reading by others: made private, and so is hxm.db; a font
+  // planted in it is not the one the program loads.
+  std::string dir = make_temp_dir();
+  std::string records = dir + "/data/hxm";
+  fs::create_directories(records + "/font");
+  chmod(records.c_str(), 0755);
+  std::ofstream(records + "/font/hxm_font.ttf") << "not a font";
+  pid_t pid = start_launcher(dir, dir + "/home", (dir + "/data").c_str());
+  ASSERT_GT(pid, 0);
+  EXPECT_TRUE(wait_for_store(pid, records + "/hxm.db")) << "the planted font stopped it";
+  EXPECT_EQ(stop(pid), 0);
+  EXPECT_EQ(fs::status(records).permissions() & fs::perms::all, fs::perms::owner_all);
+  EXPECT_EQ(fs::status(records + "/hxm.db").permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+  remove_tree(dir);
+}
+
+// The seat rules (73-seat-late.rules) turn the uaccess tag into the seat user's access; a rule
+// that sorts after them tags the adapter too late, so it is read in name order before them.
+TEST_F(Package, TheAdapterRuleComesBeforeTheSeatRules) {
+  std::vector<std::string> rules;
+  for (const fs::directory_entry& e : fs::directory_iterator(root + "/usr/lib/udev/rules.d"))
+    rules.push_back(e.path().filename().string());
+  ASSERT_EQ(rules.size(), 1u);
+  EXPECT_LT(rules[0], std::string("73-seat-late.rules"));
+  std::ifstream in(root + "/usr/lib/udev/rules.d/" + rules[0]);
+  int tagged = 0;
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    EXPECT_NE(line.find("ATTRS{idVendor}==\"1a86\""), std::string::npos) << line;
+    EXPECT_NE(line.find("TAG+=\"uaccess\""), std::string::npos) << line;
+    tagged += 1;
+  }
+  EXPECT_EQ(tagged, 2) << "the CH340 and CH341 product ids";
 }
