@@ -147,6 +147,7 @@ TEST(PowerLoss, KilledWhileStoringLosesNothingCommitted) {
   EXPECT_GE(committed, 20);
   EXPECT_GE(killed_in_write, rounds / 4) << "too few kills landed inside a write";
   RecordProperty("killed_inside_a_write", killed_in_write);
+  RecordProperty("rows_at_end", (int)committed);
 }
 
 }  // namespace
