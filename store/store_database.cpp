@@ -372,7 +372,7 @@ void delete_all(RecordStore& store, const char* path) {
 
 sqlite3* store_open(const char* path) {
   // SQLite makes its log files with the mode of the database, so they are private too.
-  int made = open(path, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  int made = open(path, O_RDWR | O_CREAT | O_EXCL, 0600);
   if (made >= 0) close(made);
   sqlite3* db = nullptr;
   if (sqlite3_open(path, &db) != SQLITE_OK) {
@@ -501,13 +501,22 @@ bool store_read_rows(const char* path, void (*visit)(const StoredHit& hit, void*
   return ok;
 }
 
-void store_begin(RecordStore& store) {
+namespace {
+
+// The initial state: an empty queue with nothing waiting, nothing published.
+void start_fresh(RecordStore& store) {
   DateTime now = local_date_time();
-  {
-    Hold hold(store.mutex);
-    store.request_count = 0;
-    clear_published_locked(store, now);
-  }
+  Hold hold(store.mutex);
+  store.request_count = 0;
+  store.inserts_waiting = 0;
+  store.insert_failing = false;
+  clear_published_locked(store, now);
+}
+
+}  // namespace
+
+void store_begin(RecordStore& store) {
+  start_fresh(store);
 
   // db_path never changes once the thread runs, so it is read without the lock.
   sqlite3* db = store_open(store.db_path);
@@ -520,12 +529,7 @@ void store_begin(RecordStore& store) {
 }
 
 bool store_load(RecordStore& store) {
-  DateTime now = local_date_time();
-  {
-    Hold hold(store.mutex);
-    store.request_count = 0;
-    clear_published_locked(store, now);
-  }
+  start_fresh(store);
   StoreRequest request;
   request.code = STORE_READ_ALL;
   store_queue(store, request);

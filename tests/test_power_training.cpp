@@ -17,6 +17,7 @@
 #include "app/window.h"
 #include "link/sensor_link.h"
 #include "screens/power_training.h"
+#include "screens/draw_list.h"
 #include "store/record_store.h"
 #include "tests/store_support.h"
 #include "tests/support.h"
@@ -534,3 +535,24 @@ TEST(PowerTrainingWithHub, AHitBecomesARankedRowOfTheFile) {
 }
 
 }  // namespace
+
+// Results the store could not write: the warning sign beside the close cross, and only then.
+TEST_F(PowerTrainingDraw, TheWarningSignShowsWhileResultsWaitUnsaved) {
+  const SDL_FRect sign = unsaved_sign_rect(a.layout);
+  auto sign_pixels = [&] {
+    draw();
+    int lit = 0;
+    for (float y = sign.y; y < sign.y + sign.h; y += 2)
+      for (float x = sign.x; x < sign.x + sign.w; x += 2) {
+        SDL_Color c = at(x, y);
+        lit += c.r + c.g + c.b > 0;
+      }
+    return lit;
+  };
+  s.unsaved = 0;
+  EXPECT_EQ(sign_pixels(), 0);
+  s.unsaved = 2;
+  EXPECT_GT(sign_pixels(), 20);
+  const SDL_FRect& cross = a.layout.closeButtonRect;
+  EXPECT_LE(sign.x + sign.w, cross.x) << "the sign covers the close cross";
+}
