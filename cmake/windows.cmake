@@ -11,16 +11,17 @@ enable_language(RC)
 find_program(HXM_RSVG rsvg-convert REQUIRED)
 set(HXM_ICON_ICO ${CMAKE_BINARY_DIR}/hxm.ico)
 set(HXM_ICON_PNGS "")
+set(HXM_ICON_COMMANDS "")
 foreach(size 16 32 48 256)
-  list(APPEND HXM_ICON_PNGS ${CMAKE_BINARY_DIR}/icon/hxm-${size}.png)
+  set(png ${CMAKE_BINARY_DIR}/icon/hxm-${size}.png)
+  list(APPEND HXM_ICON_PNGS ${png})
+  list(APPEND HXM_ICON_COMMANDS
+       COMMAND ${HXM_RSVG} -w ${size} -h ${size} -f png -o ${png} ${HXM_ICON_SVG})
 endforeach()
 add_custom_command(
   OUTPUT ${HXM_ICON_ICO}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/icon
-  COMMAND ${HXM_RSVG} -w 16 -h 16 -f png -o ${CMAKE_BINARY_DIR}/icon/hxm-16.png ${HXM_ICON_SVG}
-  COMMAND ${HXM_RSVG} -w 32 -h 32 -f png -o ${CMAKE_BINARY_DIR}/icon/hxm-32.png ${HXM_ICON_SVG}
-  COMMAND ${HXM_RSVG} -w 48 -h 48 -f png -o ${CMAKE_BINARY_DIR}/icon/hxm-48.png ${HXM_ICON_SVG}
-  COMMAND ${HXM_RSVG} -w 256 -h 256 -f png -o ${CMAKE_BINARY_DIR}/icon/hxm-256.png ${HXM_ICON_SVG}
+  ${HXM_ICON_COMMANDS}
   COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/packaging/windows/make_ico.py ${HXM_ICON_ICO}
           ${HXM_ICON_PNGS}
   DEPENDS ${HXM_ART_DIR}/ringFist.png ${CMAKE_SOURCE_DIR}/packaging/windows/make_ico.py

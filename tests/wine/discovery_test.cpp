@@ -107,12 +107,12 @@ bool run_case(const Case& c) {
   return ok;
 }
 
-Case* case_of(HDEVINFO list) {
+const Case* case_of(HDEVINFO list) {
   if (list != FAKE_LIST || !calls.current) {
     calls.bad_requests++;
     return nullptr;
   }
-  return (Case*)calls.current;
+  return calls.current;
 }
 
 }  // namespace
@@ -129,7 +129,7 @@ HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID* guid, PCSTR enumerator, HWND, D
 }
 
 BOOL WINAPI SetupDiEnumDeviceInfo(HDEVINFO list, DWORD index, PSP_DEVINFO_DATA entry) {
-  Case* c = case_of(list);
+  const Case* c = case_of(list);
   if (!c || !entry || entry->cbSize != sizeof *entry) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
@@ -145,7 +145,7 @@ BOOL WINAPI SetupDiEnumDeviceInfo(HDEVINFO list, DWORD index, PSP_DEVINFO_DATA e
 BOOL WINAPI SetupDiGetDeviceRegistryPropertyA(HDEVINFO list, PSP_DEVINFO_DATA entry,
                                               DWORD property, PDWORD type, PBYTE buffer,
                                               DWORD size, PDWORD required) {
-  Case* c = case_of(list);
+  const Case* c = case_of(list);
   if (!c || !entry || entry->DevInst >= c->devices.size() || property != SPDRP_FRIENDLYNAME) {
     if (c) calls.bad_requests++;
     SetLastError(ERROR_INVALID_PARAMETER);

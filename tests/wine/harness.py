@@ -293,7 +293,7 @@ def hub_on_com_port(run, native, prefix):
     return hub
 
 
-def check_sqlite(path, sql):
+def sqlite_rows(path, sql):
     """sqlite3's rows for sql on the database at path, each a list of its columns."""
     result = subprocess.run(["sqlite3", "-batch", "-separator", "|", path, sql],
                             stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=30)

@@ -170,7 +170,7 @@ def steps(run, wine, display_name, prefix_path, screen, args):
     train_one_hit(run, wine, prefix, link, screen, references, centres, hub)
     hub.stdin.close()
     database = prefix.unix(prefix.data + r"\hxm.db")
-    rows = h.check_sqlite(database, "SELECT record_position, value, mac_address "
+    rows = h.sqlite_rows(database, "SELECT record_position, value, mac_address "
                                     "FROM training_hit_power;")
     run.check("the hit is in %s\\hxm.db as the best result" % prefix.data,
               rows == [["1", str(HIT_POWER), mac]], "rows %s" % rows)

@@ -48,10 +48,10 @@ SCHEMA = {
 def check_database(run, path):
     run.check("hxm.db created beside hxm.exe", os.path.isfile(path))
     for table, columns in SCHEMA.items():
-        rows = [row[1:] for row in h.check_sqlite(path, "PRAGMA table_info(%s);" % table)]
+        rows = [row[1:] for row in h.sqlite_rows(path, "PRAGMA table_info(%s);" % table)]
         run.check("table %s has the program's columns" % table, rows == columns,
                   "" if rows == columns else "found %s" % rows)
-    result = h.check_sqlite(path, "PRAGMA integrity_check;")
+    result = h.sqlite_rows(path, "PRAGMA integrity_check;")
     run.check("hxm.db passes the integrity check", result == [["ok"]], str(result))
 
 
