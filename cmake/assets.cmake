@@ -23,6 +23,8 @@ if(CMAKE_CROSSCOMPILING)
 else()
   set(HXM_ART_DIR ${CMAKE_BINARY_DIR}/art)
 endif()
+# The program's icon on every platform: the fist ring of the training menu.
+set(HXM_ICON_SVG ${HXM_ART_DIR}/ringFist.svg)
 set(HXM_CATALOG ${CMAKE_SOURCE_DIR}/assets/catalog.def)
 # Level 12: 15 % larger than level 19's pack in a twentieth of its packing time (4 s on one
 # core), and as fast to decode; lower levels give larger packs that decode more slowly.

@@ -40,7 +40,6 @@ install(FILES ${HXM_PACKAGING}/70-hxm-ch340.rules DESTINATION lib/udev/rules.d)
 
 # The icon is the fist ring of the training menu, at the usual hicolor sizes and as SVG.
 find_program(HXM_RSVG rsvg-convert REQUIRED)
-set(HXM_ICON_SVG ${HXM_ART_DIR}/ringFist.svg)
 set(HXM_ICON_SIZES 16 22 24 32 48 64 128 256 512)
 set(HXM_ICONS "")
 foreach(size IN LISTS HXM_ICON_SIZES)
@@ -79,7 +78,7 @@ set(HXM_PACKAGE_MAINTAINER "HXM developers <hxm@example.org>" CACHE STRING
     "Maintainer field of the Debian package")
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME hxm)
-set(CPACK_PACKAGE_VENDOR "HXM developers")
+set(CPACK_PACKAGE_VENDOR ${HXM_PUBLISHER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "training and competition with a strike-sensor hub")
 set(CPACK_PACKAGE_DESCRIPTION [[
 HXM is a full-screen training and competition application for a strike-sensor
