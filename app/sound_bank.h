@@ -37,6 +37,10 @@ struct SoundBank {
 enum : int { SOUND_SLOT_COUNT = 16 };
 extern const char* const sound_slot_paths[SOUND_SLOT_COUNT];
 
+// The mixer's output: 512 samples a buffer, 11.6 ms, the smallest that mixes the busiest game
+// without running dry (bench/mixer_buffer); a bang reaches the device within one buffer.
+enum : int { MIXER_RATE = 44100, MIXER_BUFFER_SAMPLES = 512 };
+
 // Music volumes on the mixer's 0-128 scale.
 enum : int { INTRO_MUSIC_VOLUME = 100, BACKGROUND_MUSIC_VOLUME = 108 };
 
