@@ -9,7 +9,7 @@ set_property(SOURCE app/data_dir.cpp APPEND PROPERTY COMPILE_DEFINITIONS HXM_DAT
 add_executable(hxm-link-probe tests/wine/link_probe.cpp link/sensor_link.cpp
                               link/serial_port_win32.cpp)
 target_include_directories(hxm-link-probe PRIVATE ${CMAKE_SOURCE_DIR})
-target_link_libraries(hxm-link-probe PRIVATE setupapi Threads::Threads)
+target_link_libraries(hxm-link-probe PRIVATE setupapi winmm Threads::Threads)
 
 # HXM-windows-x64.zip: hxm.exe (static: no DLL beside it), the font, the sounds and a README,
 # in one folder to unpack and start from.
