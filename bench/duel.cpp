@@ -31,6 +31,8 @@ int main(int argc, char** argv) {
     all.chunked += r.chunked;
     all.close_pairs += r.close_pairs;
     all.unsplit_reads += r.unsplit_reads;
+    all.broken_messages += r.broken_messages;
+    all.late_rounds += r.late_rounds;
     all.seconds = r.seconds > all.seconds ? r.seconds : all.seconds;
   }
   printf("duel: %d duels, %.0f s: %d hits sent, %d taken, %d lost (%.2f %%), %d out of order\n",
@@ -39,5 +41,8 @@ int main(int argc, char** argv) {
   printf("  %d writes held both pads' hits, %d more hits came within 5 ms of the other pad's, "
          "%d messages sent in pieces; %lld reads could not be cut\n",
          all.back_to_back, all.close_pairs, all.chunked, (long long)all.unsplit_reads);
+  printf("  this machine's own delays: %d messages held apart in pieces for 5 ms or more, %d "
+         "consumer rounds more than 250 ms late\n",
+         all.broken_messages, all.late_rounds);
   return all.sent == all.taken && all.out_of_order == 0 ? 0 : 1;
 }

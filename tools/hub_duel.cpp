@@ -59,13 +59,18 @@ struct Consumer {
   uint8_t expected[PADS] = {1, 1};
   int32_t taken = 0;
   int32_t out_of_order = 0;
+  int32_t late_rounds = 0;
 };
 
 void* consume(void* arg) {
   Consumer& c = *(Consumer*)arg;
   char suffix[5];
+  double previous = port_clock_ms();
   for (;;) {
     bool last_round = c.done.load();
+    double now = port_clock_ms();
+    if (now - previous > STALE_HIT_MS) c.late_rounds++;
+    previous = now;
     {
       Hold hold(c.link->mutex);
       for (int32_t pad = 0; pad < PADS; ++pad) {
@@ -148,10 +153,15 @@ bool run_duel(const DuelConfig& config, DuelResult& result) {
   result.seconds = (double)(monotonic_ms() - start) / 1000.0;
   result.taken = consumer.taken;
   result.out_of_order = consumer.out_of_order;
+  result.late_rounds = consumer.late_rounds;
   {
     Hold hold(link.mutex);
     result.unsplit_reads = link.unsplit_reads;
     app.link_running = 0;
+  }
+  {
+    Hold hold(hub.mutex);
+    result.broken_messages = hub.broken_messages;
   }
   pthread_join(reader, nullptr);
   hub_unplug(hub);

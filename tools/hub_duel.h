@@ -20,6 +20,11 @@ struct DuelResult {
   int32_t chunked = 0;       // messages written in pieces
   int32_t close_pairs = 0;   // hits of the two pads less than MESSAGE_GAP_MS apart
   int64_t unsplit_reads = 0;
+  // Hits this machine's scheduler lost before the link could see them whole: messages whose
+  // pieces it held apart for the message gap or more, and hits of consumer rounds that came
+  // later than a hit may wait.
+  int32_t broken_messages = 0;
+  int32_t late_rounds = 0;
   double seconds = 0.0;
 };
 

@@ -124,11 +124,19 @@ bool hub_send_in_chunks(VirtualHub& hub, const uint8_t* bytes, int32_t count, ui
     state ^= state << 5;
     return state;
   };
+  bool broken = false;
+  double last = 0.0;
   for (int32_t at = 0; at < count;) {
     int32_t piece = 1 + (int32_t)(next() % (uint32_t)(count - at));
+    if (at > 0 && port_clock_ms() - last >= MESSAGE_GAP_MS) broken = true;
     if (!write_now(hub, bytes + at, piece)) return false;
+    last = port_clock_ms();
     at += piece;
     if (at < count && max_pause_us > 0) usleep(next() % (max_pause_us + 1));
+  }
+  if (broken) {
+    Hold hold(hub.mutex);
+    hub.broken_messages++;
   }
   return true;
 }

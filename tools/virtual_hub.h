@@ -18,6 +18,9 @@ struct VirtualHub {
   int32_t opens = 0;     // times the link has opened the terminal
   uint32_t gap_ms = 0;   // least time between two writes; 0, as a real hub, sends at once
   uint64_t last_sent_ms = 0;
+  // Messages sent in pieces whose pause, stretched by this machine's scheduler, reached the
+  // message gap: on the wire they were two messages, which no real hub sends.
+  int32_t broken_messages = 0;
 };
 
 // Opens a fresh terminal ("plugs the adapter in"); false if none could be made.
