@@ -51,7 +51,7 @@ int main() {
     filled.reserve(SECONDS * MIXER_RATE / samples + 100);
     Mix_SetPostMix(note_buffer, nullptr);
     Mix_PlayMusic(music, -1);
-    const double period = 1000.0 * samples / MIXER_RATE;
+    const double period = 1000.0 * samples / (double)MIXER_RATE;
     for (uint32_t tick = 0; tick < SECONDS * 10; ++tick) {  // a shot every 100 ms
       Mix_PlayChannel(-1, effects[tick % 3], 0);
       SDL_Delay(100);
