@@ -104,11 +104,16 @@ void run_frame(Program& p, const LoopSeams& seams) {
                          p.palette.black.a);
   SDL_RenderClear(r);
   background_music(p);
+  // A hit made on another screen must not act on this one.
+  if (p.app.screen != p.framed_screen) clear_all_hits(p.link);
+  p.framed_screen = p.app.screen;
   const ScreenFunctions& screen = screen_functions(p.app.screen);
   if (screen.frame) screen.frame(p);
 
   if (seams.before_present) seams.before_present(p, seams.ctx);
   SDL_RenderPresent(r);
+  // On the clock hits are stamped with, so a screen can time a hit against what it showed.
+  p.clock.present_ms = p.link ? link_now_ms(*p.link) : port_clock_ms();
 }
 
 void shut_down(Program& p) {

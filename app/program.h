@@ -37,6 +37,7 @@ struct Program {
   GameRecords games;
   float intro_clock = 0.0f;  // seconds on the intro, never reset
   bool first_frame = true;
+  int32_t framed_screen = 0;  // the screen the previous frame ran
 };
 
 // Replaceable pieces of the loop, for tests and tools; the program uses real_loop_seams().
@@ -60,7 +61,8 @@ uint32_t pacing_delay(uint32_t last_tick, uint32_t now);
 // Start-up in order; 0 on success, else the exit code (2-7), with one line on stderr.
 // The sensor link reads through port: the platform's real layer unless a demo or test says.
 int start_up(Program& program, const SerialPortLayer& port = real_serial_port());
-// One frame: input, pacing, clear, music, the current screen, present.
+// One frame: input, pacing, clear, music, the current screen (which starts with no hit
+// pending when it was not the previous frame's), present, and the present's time.
 void run_frame(Program& program, const LoopSeams& seams);
 // Releases everything start_up made; a second call does nothing more.
 void shut_down(Program& program);

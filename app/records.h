@@ -23,6 +23,7 @@ enum Key : int32_t {
 struct FrameClock {
   uint32_t last_tick = 0;  // ms at the start of the current frame
   float dt = 0.0f;         // seconds since the previous frame's start
+  double present_ms = 0.0;  // when the previous frame's present returned, on the link's clock
   SDL_Renderer* renderer = nullptr;
 };
 

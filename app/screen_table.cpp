@@ -64,7 +64,7 @@ void power_training_on_key(Program& p, int32_t scancode) {
 }
 void reaction_frame(Program& p) {
   draw_backdrop(p.clock, p.textures, p.layout);
-  reaction_update(p.reaction, p.link, p.sounds);
+  reaction_update(p.reaction, p.link, p.sounds, p.clock);
   reaction_tick(p.reaction, p.clock);
   reaction_make_texts(p.reaction);
   reaction_draw(p.clock, p.reaction, p.palette, p.display, p.textures, p.layout, p.fonts);

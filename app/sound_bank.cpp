@@ -10,7 +10,7 @@ const char* const sound_slot_paths[SOUND_SLOT_COUNT] = {
 
 void load_sound_bank(SoundBank& bank, const char* data_dir) {
   bank = SoundBank{};
-  if (Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 2048) < 0) return;
+  if (Mix_OpenAudio(MIXER_RATE, AUDIO_S16LSB, 2, MIXER_BUFFER_SAMPLES) < 0) return;
   std::string dir = data_dir;
 #define HXM_LOAD_MUSIC(field, path) bank.field = Mix_LoadMUS((dir + path).c_str());
 #define HXM_LOAD_EFFECT(field, path) bank.field = Mix_LoadWAV((dir + path).c_str());

@@ -37,6 +37,12 @@ struct SoundBank {
 enum : int { SOUND_SLOT_COUNT = 16 };
 extern const char* const sound_slot_paths[SOUND_SLOT_COUNT];
 
+// The mixer's output: 1024 samples a buffer, 23 ms, so a bang starts within 23 ms of the frame
+// that asks for it. Mixing a buffer of the busiest game takes well under a millisecond; on a
+// busy machine the audio thread wakes up late now and then whatever the size, and below 1024
+// that ran a buffer dry several times as often (bench/mixer_buffer).
+enum : int { MIXER_RATE = 44100, MIXER_BUFFER_SAMPLES = 1024 };
+
 // Music volumes on the mixer's 0-128 scale.
 enum : int { INTRO_MUSIC_VOLUME = 100, BACKGROUND_MUSIC_VOLUME = 108 };
 

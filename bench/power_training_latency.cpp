@@ -151,7 +151,7 @@ int main() {
     fprintf(stderr, "power_training_latency: the program did not start: %s\n", SDL_GetError());
     return 1;
   }
-  report("wire to screen", wire, "p99 <= 70 ms; the link's 50 ms framing is the floor");
+  report("wire to screen", wire, "p99 <= 35 ms");
   printf("frames meanwhile (pacing included, 16 ms when idle): median %.1f ms, p99 %.1f ms\n",
          percentile(frames, 0.5), percentile(frames, 0.99));
   return 0;

@@ -34,7 +34,7 @@ set_source_files_properties(${CMAKE_BINARY_DIR}/hxm.rc PROPERTIES OBJECT_DEPENDS
 add_executable(hxm-link-probe tests/wine/link_probe.cpp link/sensor_link.cpp
                               link/serial_port_win32.cpp)
 target_include_directories(hxm-link-probe PRIVATE ${CMAKE_SOURCE_DIR})
-target_link_libraries(hxm-link-probe PRIVATE setupapi Threads::Threads)
+target_link_libraries(hxm-link-probe PRIVATE setupapi winmm Threads::Threads)
 
 # Not shipped: SetupAPI discovery against stand-in device lists. Linked without setupapi: the
 # test defines the calls the port layer makes.

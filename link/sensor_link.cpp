@@ -18,9 +18,13 @@ constexpr int32_t DISCONNECT_PAD_AT = 18;
 constexpr int32_t DISCONNECT_LENGTH = DISCONNECT_PAD_AT + 1;
 constexpr int32_t HIT_LENGTH = 6;  // pad index as a number, hit bytes 1-4, charge
 constexpr int32_t LEVEL_AT = 5;
+constexpr uint8_t MOST_CHARGE = 100;  // percent
+static_assert(HIT_LENGTH == SHORTEST_MESSAGE);
+
+bool slot_index_ok(int32_t pad) { return pad >= 0 && pad < PAD_COUNT; }
 
 PadSlot* slot_at(SensorLink& link, int32_t pad) {
-  return pad >= 0 && pad < PAD_COUNT ? &link.pads[pad] : nullptr;
+  return slot_index_ok(pad) ? &link.pads[pad] : nullptr;
 }
 
 void empty_slot(PadSlot& slot) {
@@ -75,12 +79,16 @@ void clear_hits(SensorLink& link) {
 
 void read_until_lost(SensorLink& link, PortHandle port) {
   const SerialPortLayer& io = link.port;
+  link.lengths = MessageLengths{};  // another hub may send other lengths
   for (;;) {
     if (!still_running(link)) {
       io.close_port(io.ctx, port);
       return;
     }
-    int32_t got = io.probe(io.ctx, port) ? io.read_message(io.ctx, port, link.rx, READ_MAX) : -1;
+    double first_byte_ms = 0.0;
+    int32_t got = io.probe(io.ctx, port)
+                      ? io.read_message(io.ctx, port, link.rx, READ_MAX, &first_byte_ms)
+                      : -1;
     if (got < 0) {
       lose_link(link, port);
       return;
@@ -88,8 +96,38 @@ void read_until_lost(SensorLink& link, PortHandle port) {
     if (got == 0)
       clear_hits(link);
     else
-      decode_read(link, link.rx, got);
+      apply_read(link, link.rx, got, first_byte_ms);
   }
+}
+
+// A read of one message alone: its length counts towards learning its kind's.
+void learn_length(MessageLengths& lengths, MessageKind kind, int32_t count) {
+  if (lengths.learned[kind] != 0) return;
+  if (lengths.candidate[kind] == count) {
+    lengths.agreeing[kind]++;
+  } else {
+    lengths.candidate[kind] = count;
+    lengths.agreeing[kind] = 1;
+  }
+  if (lengths.agreeing[kind] >= AGREEING_READS) lengths.learned[kind] = count;
+}
+
+// Cuts a read into whole messages of learned lengths; false, with pieces undefined, when its
+// bytes are anything else.
+bool cut_whole_messages(const MessageLengths& lengths, const uint8_t* bytes, int32_t count,
+                        ReadPieces& pieces) {
+  pieces.count = 0;
+  int32_t at = 0;
+  while (at < count) {
+    MessageKind kind = message_kind(bytes + at, count - at);
+    int32_t length = kind == KIND_NONE ? 0 : lengths.learned[kind];
+    if (length == 0 || length > count - at || message_kind(bytes + at, length) != kind)
+      return false;
+    if (kind == KIND_HIT && bytes[at + LEVEL_AT] > MOST_CHARGE) return false;
+    pieces.length[pieces.count++] = length;
+    at += length;
+  }
+  return true;
 }
 
 void* link_thread(void* arg) {
@@ -103,32 +141,67 @@ void* link_thread(void* arg) {
 
 }  // namespace
 
-void decode_read(SensorLink& link, const uint8_t* bytes, int32_t count) {
+MessageKind message_kind(const uint8_t* bytes, int32_t count) {
   bool control = count > KIND_AT && bytes[0] == CONTROL;
-  if (control && bytes[KIND_AT] == CONNECT) {
-    PadSlot* slot = count >= CONNECT_LENGTH ? slot_at(link, bytes[CONNECT_PAD_AT] - '0') : nullptr;
-    if (!slot) return;
+  if (control && bytes[KIND_AT] == CONNECT)
+    return count >= CONNECT_LENGTH && slot_index_ok(bytes[CONNECT_PAD_AT] - '0') ? KIND_CONNECT
+                                                                                 : KIND_NONE;
+  if (control && bytes[KIND_AT] == DISCONNECT)
+    return count >= DISCONNECT_LENGTH && slot_index_ok(bytes[DISCONNECT_PAD_AT] - '0')
+               ? KIND_DISCONNECT
+               : KIND_NONE;
+  return count >= HIT_LENGTH && slot_index_ok(bytes[0]) ? KIND_HIT : KIND_NONE;
+}
+
+ReadPieces split_read(MessageLengths& lengths, const uint8_t* bytes, int32_t count) {
+  ReadPieces pieces;
+  MessageKind kind = message_kind(bytes, count);
+  int32_t known = kind == KIND_NONE ? 0 : lengths.learned[kind];
+  if (count > known && known > 0 && cut_whole_messages(lengths, bytes, count, pieces))
+    return pieces;
+  if (kind != KIND_NONE) learn_length(lengths, kind, count);
+  pieces.count = 1;
+  pieces.length[0] = count;
+  pieces.unaccounted = known > 0 && count > known;
+  return pieces;
+}
+
+void apply_read(SensorLink& link, const uint8_t* bytes, int32_t count, double first_byte_ms) {
+  ReadPieces pieces = split_read(link.lengths, bytes, count);
+  if (pieces.unaccounted) {
     Hold hold(link.mutex);
-    slot->connected = 1;
-    for (int32_t j = 0; j < MAC_LENGTH; ++j) slot->mac[j] = bytes[MAC_AT + j];
-    memset(slot->hit, 0, sizeof slot->hit);
-    slot->level = 0;
-    return;
+    link.unsplit_reads++;
   }
-  if (control && bytes[KIND_AT] == DISCONNECT) {
-    PadSlot* slot =
-        count >= DISCONNECT_LENGTH ? slot_at(link, bytes[DISCONNECT_PAD_AT] - '0') : nullptr;
-    if (!slot) return;
-    Hold hold(link.mutex);
-    empty_slot(*slot);
-    return;
+  int32_t at = 0;
+  for (int32_t i = 0; i < pieces.count; ++i) {
+    decode_read(link, bytes + at, pieces.length[i], first_byte_ms + at * BYTE_MS);
+    at += pieces.length[i];
   }
-  PadSlot* slot = count >= HIT_LENGTH ? slot_at(link, bytes[0]) : nullptr;
-  if (!slot) return;
+}
+
+double link_now_ms(const SensorLink& link) {
+  return link.port.now_ms ? link.port.now_ms(link.port.ctx) : port_clock_ms();
+}
+
+void decode_read(SensorLink& link, const uint8_t* bytes, int32_t count, double first_byte_ms) {
+  MessageKind kind = message_kind(bytes, count);
+  if (kind == KIND_NONE) return;
   Hold hold(link.mutex);
-  slot->connected = 1;
-  memcpy(slot->hit, bytes + 1, sizeof slot->hit);
-  slot->level = bytes[LEVEL_AT];
+  if (kind == KIND_CONNECT) {
+    PadSlot& slot = link.pads[bytes[CONNECT_PAD_AT] - '0'];
+    slot.connected = 1;
+    for (int32_t j = 0; j < MAC_LENGTH; ++j) slot.mac[j] = bytes[MAC_AT + j];
+    memset(slot.hit, 0, sizeof slot.hit);
+    slot.level = 0;
+  } else if (kind == KIND_DISCONNECT) {
+    empty_slot(link.pads[bytes[DISCONNECT_PAD_AT] - '0']);
+  } else {
+    PadSlot& slot = link.pads[bytes[0]];
+    slot.connected = 1;
+    memcpy(slot.hit, bytes + 1, sizeof slot.hit);
+    slot.level = bytes[LEVEL_AT];
+    slot.hit_ms = first_byte_ms;
+  }
 }
 
 int sensor_link_run(SensorLink& link) {
@@ -195,10 +268,13 @@ void copy_connected_locked(const SensorLink& link, int32_t connected[PAD_COUNT])
   for (int32_t k = 0; k < PAD_COUNT; ++k) connected[k] = link.pads[k].connected;
 }
 
-int32_t take_hit_locked(SensorLink& link, int32_t pad, char* suffix, char* mac) {
+int32_t take_hit_locked(SensorLink& link, int32_t pad, char* suffix, char* mac,
+                        double* arrived_ms) {
   PadSlot* slot = slot_at(link, pad - 1);
   if (!slot) return 0;
   int32_t power = slot->hit[3];
+  if (power != 0 && link_now_ms(link) - slot->hit_ms > STALE_HIT_MS) power = 0;
+  if (arrived_ms) *arrived_ms = slot->hit_ms;
   for (int32_t i = 0; i < 4; ++i) suffix[i] = (char)slot->mac[MAC_LENGTH - 4 + i];
   suffix[4] = 0;
   if (mac) {

@@ -11,9 +11,14 @@ constexpr PortHandle NO_PORT = -1;
 
 constexpr int32_t READ_MAX = 255;          // bytes one read may return
 constexpr uint32_t FIRST_BYTE_MS = 2600;   // a read with no byte for this long is empty
-constexpr uint32_t MESSAGE_GAP_MS = 50;    // a pause this long after a byte ends a message
+// A pause this long after a byte ends a message: at 115200 baud a message's bytes, even split
+// over several USB packets, never pause that long, while two pads striking together may send
+// theirs a few milliseconds apart.
+constexpr uint32_t MESSAGE_GAP_MS = 5;
 constexpr uint32_t DISCOVERY_PAUSE_MS = 50;
 constexpr int32_t BAUD_RATE = 115200;
+// One byte on the wire (start, eight data and stop bits), in milliseconds.
+constexpr double BYTE_MS = 10.0 * 1000.0 / BAUD_RATE;
 
 // Room for every port number: "COM255", "ttyUSB255", "\\.\COM255", "/dev/ttyUSB255".
 constexpr int32_t PORT_NAME_SIZE = 16;
@@ -28,15 +33,22 @@ struct SerialPortLayer {
   // False once the adapter is gone.
   bool (*probe)(void* ctx, PortHandle port) = nullptr;
   // One message into bytes (at most max): the count read, 0 after a quiet read time-out,
-  // -1 when the port failed.
-  int32_t (*read_message)(void* ctx, PortHandle port, uint8_t* bytes, int32_t max) = nullptr;
+  // -1 when the port failed. first_byte_ms: when the first byte came, on now_ms's clock.
+  int32_t (*read_message)(void* ctx, PortHandle port, uint8_t* bytes, int32_t max,
+                          double* first_byte_ms) = nullptr;
   void (*close_port)(void* ctx, PortHandle port) = nullptr;
   void (*pause)(void* ctx, uint32_t ms) = nullptr;
+  // The clock messages are stamped with and hits are aged by, in milliseconds; the real layers
+  // use port_clock_ms. Null also means port_clock_ms.
+  double (*now_ms)(void* ctx) = nullptr;
   void* ctx = nullptr;
 };
 
 // This platform's layer.
 SerialPortLayer real_serial_port();
+
+// This platform's monotonic clock in milliseconds, with a fraction.
+double port_clock_ms();
 
 // The display name and the path to open for a port number found by discovery.
 void port_names(int32_t port_number, char (&port_name)[PORT_NAME_SIZE],
@@ -54,7 +66,9 @@ int32_t find_adapter_under(const char* tty_class_dir);
 PortHandle posix_open_port(void* ctx, const char* device_path);
 bool posix_configure(void* ctx, PortHandle port);
 bool posix_probe(void* ctx, PortHandle port);
-int32_t posix_read_message(void* ctx, PortHandle port, uint8_t* bytes, int32_t max);
+int32_t posix_read_message(void* ctx, PortHandle port, uint8_t* bytes, int32_t max,
+                           double* first_byte_ms);
 void posix_close_port(void* ctx, PortHandle port);
 void posix_pause(void* ctx, uint32_t ms);
+double posix_now_ms(void* ctx);
 #endif

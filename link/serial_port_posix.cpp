@@ -123,7 +123,8 @@ bool posix_probe(void*, PortHandle port) {
 
 // One message: up to FIRST_BYTE_MS for the first byte, then bytes until MESSAGE_GAP_MS pass
 // without one or max have come. Errors and hang-ups are a lost port.
-int32_t posix_read_message(void*, PortHandle port, uint8_t* bytes, int32_t max) {
+int32_t posix_read_message(void*, PortHandle port, uint8_t* bytes, int32_t max,
+                           double* first_byte_ms) {
   int32_t got = 0;
   while (got < max) {
     struct pollfd p = {(int)port, POLLIN, 0};
@@ -133,6 +134,7 @@ int32_t posix_read_message(void*, PortHandle port, uint8_t* bytes, int32_t max) 
       return -1;
     }
     if (ready == 0) return got;
+    if (got == 0) *first_byte_ms = port_clock_ms();
     if (!(p.revents & POLLIN)) return -1;  // hung up or failed with nothing left to read
     ssize_t n = read((int)port, bytes + got, (size_t)(max - got));
     if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
@@ -143,6 +145,14 @@ int32_t posix_read_message(void*, PortHandle port, uint8_t* bytes, int32_t max) 
 }
 
 void posix_close_port(void*, PortHandle port) { close((int)port); }
+
+double port_clock_ms() {
+  struct timespec t;
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return (double)t.tv_sec * 1e3 + (double)t.tv_nsec / 1e6;
+}
+
+double posix_now_ms(void*) { return port_clock_ms(); }
 
 void posix_pause(void*, uint32_t ms) {
   struct timespec t = {(time_t)(ms / 1000), (long)(ms % 1000) * 1000000L};
@@ -163,5 +173,6 @@ SerialPortLayer real_serial_port() {
   io.read_message = posix_read_message;
   io.close_port = posix_close_port;
   io.pause = posix_pause;
+  io.now_ms = posix_now_ms;
   return io;
 }

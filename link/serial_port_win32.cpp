@@ -1,6 +1,7 @@
 // The port layer on Windows: SetupAPI finds the adapter's COM port by its friendly name,
 // and the read time-outs frame the hub's messages.
 #include <windows.h>
+#include <mmsystem.h>
 #include <setupapi.h>
 
 #include <cstdio>
@@ -14,11 +15,15 @@ namespace {
 const GUID COM_PORT_INTERFACE = {0x86E0D1E0, 0x8089, 0x11D0,
                                  {0x9C, 0xE4, 0x08, 0x00, 0x3E, 0x30, 0x1F, 0x73}};
 constexpr DWORD FRIENDLY_NAME_SIZE = 256;
-// A read ends 50 ms after a byte with no other, and returns empty after 10 x 255 + 50 ms.
+// A read ends MESSAGE_GAP_MS after a byte with no other, and returns empty after
+// 10 x 255 + 50 ms.
 constexpr DWORD READ_INTERVAL_MS = MESSAGE_GAP_MS;
 constexpr DWORD READ_MULTIPLIER_MS = 10;
 constexpr DWORD READ_CONSTANT_MS = 50;
 static_assert(READ_MULTIPLIER_MS * READ_MAX + READ_CONSTANT_MS == FIRST_BYTE_MS);
+// The drivers time the read interval with the system timer, which ticks every 15.6 ms unless
+// asked for 1 ms: without it a 5 ms gap would last up to 16.
+constexpr UINT TIMER_PERIOD_MS = 1;
 
 HANDLE handle_of(PortHandle port) { return (HANDLE)port; }
 
@@ -46,7 +51,10 @@ PortHandle open_port(void*, const char* device_path) {
   return h == INVALID_HANDLE_VALUE ? NO_PORT : (PortHandle)h;
 }
 
+// The link closes every port it configured, whether or not that succeeded: the finer timer
+// is held from here until close_port.
 bool configure(void*, PortHandle port) {
+  timeBeginPeriod(TIMER_PERIOD_MS);
   DCB dcb;
   memset(&dcb, 0, sizeof dcb);
   dcb.DCBlength = sizeof dcb;
@@ -72,13 +80,21 @@ bool probe(void*, PortHandle port) {
   return GetCommState(handle_of(port), &dcb) != 0;
 }
 
-int32_t read_message(void*, PortHandle port, uint8_t* bytes, int32_t max) {
+// ReadFile tells only when the read ended: the first byte came the message's bytes and the
+// closing gap before that.
+int32_t read_message(void*, PortHandle port, uint8_t* bytes, int32_t max, double* first_byte_ms) {
   DWORD got = 0;
   if (!ReadFile(handle_of(port), bytes, (DWORD)max, &got, nullptr)) return -1;
+  if (got > 0) *first_byte_ms = port_clock_ms() - MESSAGE_GAP_MS - (double)got * BYTE_MS;
   return (int32_t)got;
 }
 
-void close_port(void*, PortHandle port) { CloseHandle(handle_of(port)); }
+void close_port(void*, PortHandle port) {
+  CloseHandle(handle_of(port));
+  timeEndPeriod(TIMER_PERIOD_MS);
+}
+
+double now_ms(void*) { return port_clock_ms(); }
 
 void pause(void*, uint32_t ms) { Sleep(ms); }
 
@@ -91,6 +107,14 @@ void port_names(int32_t port_number, char (&port_name)[PORT_NAME_SIZE],
   snprintf(device_path, sizeof device_path, "\\\\.\\COM%u", com);
 }
 
+double port_clock_ms() {
+  static LARGE_INTEGER frequency = {};
+  if (frequency.QuadPart == 0) QueryPerformanceFrequency(&frequency);
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return (double)now.QuadPart * 1000.0 / (double)frequency.QuadPart;
+}
+
 SerialPortLayer real_serial_port() {
   SerialPortLayer io;
   io.find_adapter = find_adapter;
@@ -100,5 +124,6 @@ SerialPortLayer real_serial_port() {
   io.read_message = read_message;
   io.close_port = close_port;
   io.pause = pause;
+  io.now_ms = now_ms;
   return io;
 }

@@ -18,6 +18,8 @@ bool idle(const ReactionTrainingState& s) {
 
 void start(ReactionTrainingState& s, const SoundBank& sounds) {
   s.stopwatch = 0.0f;
+  s.signal_drawn = 0;
+  s.signal_ms = -1.0;
   s.delay = random_between(SIGNAL_DELAY_MIN, SIGNAL_DELAY_MAX);
   countdown_start(s.countdown, sounds.timer);
 }
@@ -53,6 +55,8 @@ void reaction_reset(ReactionTrainingState& s) {
   for (ReactionBest& b : s.best) b.seconds = 0.0f;
   s.measuring = 0;
   s.signal_pending = 0;
+  s.signal_drawn = 0;
+  s.signal_ms = -1.0;
   for (int32_t& c : s.pad.pad_connected) c = 0;
   s.pad.selected_pad = 0;
   s.delay = random_between(SIGNAL_DELAY_MIN, SIGNAL_DELAY_MAX);
@@ -60,7 +64,12 @@ void reaction_reset(ReactionTrainingState& s) {
 
 bool reaction_signal_shown(const ReactionTrainingState& s) { return s.stopwatch >= s.delay; }
 
-void reaction_update(ReactionTrainingState& s, SensorLink* link, const SoundBank& sounds) {
+void reaction_update(ReactionTrainingState& s, SensorLink* link, const SoundBank& sounds,
+                     const FrameClock& clock) {
+  if (s.signal_drawn == 1) {
+    s.signal_ms = clock.present_ms;
+    s.signal_drawn = 0;
+  }
   if (!active_pad_update(link, s.pad)) return;
   int32_t power = take_active_hit(link, s.pad, false);
   if (power == 0 || s.countdown.counting_down == 1) return;
@@ -68,10 +77,13 @@ void reaction_update(ReactionTrainingState& s, SensorLink* link, const SoundBank
     start(s, sounds);
     return;
   }
-  if (!reaction_signal_shown(s)) return;  // too early: no penalty, the wait goes on
+  // Too early, before the signal was on the screen: no penalty, the wait goes on.
+  if (s.signal_ms < 0.0 || s.pad.hit_ms < s.signal_ms) return;
   clear_all_hits(link);
   s.measuring = 0;
-  enter_best(s.best, s.stopwatch - s.delay);
+  float reaction = (float)((s.pad.hit_ms - s.signal_ms) / 1000.0);
+  s.stopwatch = s.delay + reaction;  // the stopwatch stops at the true time
+  enter_best(s.best, reaction);
 }
 
 void reaction_tick(ReactionTrainingState& s, const FrameClock& clock) {
@@ -101,6 +113,7 @@ void reaction_after_draw(ReactionTrainingState& s, const FrameClock& clock, cons
   if (reaction_signal_shown(s) && s.signal_pending == 1) {
     play_effect(sounds.bang);
     s.signal_pending = 0;
+    s.signal_drawn = 1;
   }
   if (s.measuring == 1) s.stopwatch += clock.dt;
 }

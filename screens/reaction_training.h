@@ -1,5 +1,7 @@
 // Screen 7: reaction time. After the countdown a random wait, then the signal (the Go badge
-// and the bang) while a stopwatch counts up; the next hit on the active pad stops it.
+// and the bang) while a stopwatch counts up; the next hit on the active pad stops it. The time
+// kept is the hit's arrival on the wire minus the moment the first frame showing the signal
+// was presented, both on the link's clock; the stopwatch then shows that time.
 #pragma once
 
 #include <cstdint>
@@ -27,6 +29,8 @@ struct ReactionTrainingState {
   float delay = 0.0f;    // seconds from the start of measuring to the signal
   int32_t measuring = 0;       // 1 from the end of the countdown until the reaction
   int32_t signal_pending = 0;  // 1 until this attempt's bang has played
+  int32_t signal_drawn = 0;    // 1 from the first frame drawing the signal until its present is read
+  double signal_ms = -1.0;     // when that frame was presented; below 0 until then
   StartCountdown countdown;
   ActivePad pad;
 };
@@ -39,9 +43,10 @@ void reaction_reset(ReactionTrainingState& state);
 bool reaction_signal_shown(const ReactionTrainingState& state);
 
 // Every frame, in this order: the active pad and hit intake, the countdown, the texts, the
-// draw, then the signal and the stopwatch's advance. The reaction is taken from the value the
-// stopwatch had when the previous frame was drawn.
-void reaction_update(ReactionTrainingState& state, SensorLink* link, const SoundBank& sounds);
+// draw, then the signal and the stopwatch's advance. A hit counts once the signal has been
+// presented (clock.present_ms of the frame after the one that drew it) and came after that.
+void reaction_update(ReactionTrainingState& state, SensorLink* link, const SoundBank& sounds,
+                     const FrameClock& clock);
 void reaction_tick(ReactionTrainingState& state, const FrameClock& clock);
 void reaction_make_texts(ReactionTrainingState& state);
 void reaction_draw(const FrameClock& clock, const ReactionTrainingState& state,

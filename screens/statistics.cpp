@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "app/helpers.h"
 #include "app/hit_test.h"
 #include "screens/draw_list.h"
 
@@ -274,6 +275,15 @@ void draw_screen(const Frame& f, bool per_row) {
   if (f.s.dialog_open == 1) draw_dialog(f);
 }
 
+int64_t window_clock_seconds(const DateTime& t) {
+  return clock_seconds(t.year, t.month, t.day, t.hour, t.minute, t.second);
+}
+
+DateTime window_end_at(int64_t clock) {
+  const ClockFields f = clock_fields(clock);
+  return DateTime{f.year, f.month, f.day, f.hour, f.minute, f.second};
+}
+
 }  // namespace
 
 bool record_shown(int32_t value) { return value >= 1 && value <= 255; }
@@ -323,7 +333,8 @@ void statistics_move_window(StatisticsState& s, RecordStore* store, WindowStep s
   if (store) store_read_view(*store, view);
   const ChartWindow w = statistics_window(s, view);
   s.mode = MODE_CUSTOM;
-  int64_t a = date_time_seconds(w.from), b = date_time_seconds(w.to);
+  // On the clock: a step of a 60-hour window is one hour of the clock on a changeover night too.
+  int64_t a = window_clock_seconds(w.from), b = window_clock_seconds(w.to);
   const int64_t part = (b - a) / 60;
   switch (step) {
     case STEP_EARLIER: a -= part, b -= part; break;
@@ -331,10 +342,10 @@ void statistics_move_window(StatisticsState& s, RecordStore* store, WindowStep s
     case STEP_WIDER: a -= part, b += part; break;
     case STEP_NARROWER: a += part, b -= part; break;
   }
-  const DateTime from = local_date_time_at(a);
+  const DateTime from = window_end_at(a);
   if (from.year < 2025 || b - a <= 60) return;
   s.custom_from = from;
-  s.custom_to = local_date_time_at(b);
+  s.custom_to = window_end_at(b);
 }
 
 void statistics_pointer_poll(const PointerState& p, StatisticsState& s, const LayoutTable& l,

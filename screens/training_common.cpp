@@ -38,7 +38,8 @@ bool active_pad_update(SensorLink* link, ActivePad& pad) {
 int32_t take_active_hit(SensorLink* link, ActivePad& pad, bool with_mac) {
   if (!link || pad.selected_pad < 1 || pad.selected_pad > 4) return 0;
   Hold hold(link->mutex);
-  return take_hit_locked(*link, pad.selected_pad, pad.pad_suffix, with_mac ? pad.pad_mac : nullptr);
+  return take_hit_locked(*link, pad.selected_pad, pad.pad_suffix, with_mac ? pad.pad_mac : nullptr,
+                         &pad.hit_ms);
 }
 
 void clear_all_hits(SensorLink* link) {

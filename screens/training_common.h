@@ -17,6 +17,7 @@ struct ActivePad {
   int32_t selected_pad = 0;       // 1-4; 0 = none
   char pad_suffix[5] = {};        // last four MAC characters of the active pad
   char pad_mac[13] = {};          // all twelve, for the screens that store them
+  double hit_ms = 0.0;            // when the last hit taken came, on the link's clock
 };
 
 // The start countdown of a training.
@@ -37,7 +38,8 @@ int32_t countdown_digit_at(float seconds);
 // the active pad (the lowest connected one). False when no hit may be read this frame: no pad
 // connected, or the active pad has just gone.
 bool active_pad_update(SensorLink* link, ActivePad& pad);
-// Reads the active pad's power (0 = no hit) and MAC texts and consumes its hit, in one hold.
+// Reads the active pad's power (0 = no hit) and MAC texts and consumes its hit, in one hold;
+// a hit taken leaves its stamp in hit_ms.
 // with_mac: fill pad_mac too (only the hit-power training stores it).
 int32_t take_active_hit(SensorLink* link, ActivePad& pad, bool with_mac);
 // Every pad's hit bytes cleared in one hold.

@@ -194,5 +194,5 @@ DateTime hour_end_of(const DateTime& t);
 DateTime local_date_time();
 // The local date and time of a calendar time.
 DateTime local_date_time_at(int64_t t);
-// calendar_time of a DateTime: seconds, local time, daylight saving taken as not in effect.
+// calendar_time of a DateTime: the true moment, under the zone's own summer-time rule.
 int64_t date_time_seconds(const DateTime& t);

@@ -62,6 +62,7 @@ bool HubProgram::start() {
   // the process ends.
   static VirtualHub* kept_hub = new VirtualHub;
   hub = kept_hub;
+  hub->gap_ms = HUB_PACED_GAP_MS;  // set-up and strikes one message a read; no link thread yet
   const int32_t opens = hub_opens(*hub);
   if (!hub_plug(*hub) || start_up(program, virtual_hub_port(*hub)) != 0) return false;
   started = true;

@@ -31,7 +31,11 @@ struct GameRig {
 
   // Connected flags of pads 1-4 as '0'/'1'; pad k's MAC ends in "PADk".
   void connect(const char* flags);
-  void hit(int32_t pad, uint8_t power) { link.pads[pad - 1].hit[3] = power; }
+  // A hit that has just come.
+  void hit(int32_t pad, uint8_t power) {
+    link.pads[pad - 1].hit[3] = power;
+    link.pads[pad - 1].hit_ms = port_clock_ms();
+  }
   // One frame's state work in the program's order: poll, music, the game's rules, the
   // countdown, then what the draw sequence advances.
   void frame(const GameDef& game, void* record, float dt = 0.016f);

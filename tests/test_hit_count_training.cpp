@@ -83,6 +83,23 @@ TEST(HitCountTraining, BestCountsAreTheThreeHighestAndEqualOrZeroCountsNeverEnte
   }
 }
 
+// A hit counts only while fresh: one that came more than STALE_HIT_MS before the frame that
+// reads it neither starts an attempt nor adds to the count.
+TEST(HitCountTraining, AStaleHitIsNotCounted) {
+  HitCount t;
+  t.hit_at(t.now_ms - STALE_HIT_MS - 1.0);
+  t.frame();
+  EXPECT_EQ(t.s.countdown.counting_down, 0) << "an old hit starts nothing";
+  EXPECT_FALSE(t.hit_waiting());
+  t.start_running();
+  t.hit_at(t.now_ms - STALE_HIT_MS - 1.0);
+  t.frame();
+  EXPECT_EQ(t.s.count, 0);
+  t.hit_at(t.now_ms - STALE_HIT_MS);
+  t.frame();
+  EXPECT_EQ(t.s.count, 1) << "at the limit it still counts";
+}
+
 TEST(HitCountTraining, AHitReadInTheFrameTheTimeRunsOutCounts) {
   HitCount t;
   t.start_running();

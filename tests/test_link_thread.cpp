@@ -83,7 +83,7 @@ bool script_probe(void* ctx, PortHandle) {
   return true;
 }
 
-int32_t script_read(void* ctx, PortHandle, uint8_t* bytes, int32_t max) {
+int32_t script_read(void* ctx, PortHandle, uint8_t* bytes, int32_t max, double* first_byte_ms) {
   Script& s = script_of(ctx);
   s.log += "read ";
   EXPECT_EQ(max, 255);
@@ -101,6 +101,7 @@ int32_t script_read(void* ctx, PortHandle, uint8_t* bytes, int32_t max) {
   if (!s.fail_read.empty()) s.fail_read.pop_front();
   if (fail) return -1;
   if (!m.empty()) memcpy(bytes, m.data(), m.size());
+  *first_byte_ms = port_clock_ms();
   return (int32_t)m.size();
 }
 

@@ -128,6 +128,31 @@ TEST_F(Match, AHitStartsTheCountdownAndHitsDuringItAreLost) {
   EXPECT_EQ(game.match.countdown_active, 1) << "after the restart a hit starts the next game";
 }
 
+// A hit nobody took within its time neither starts a game nor scores: the left player's old
+// strike while the right pad was away stays unscored when the pad comes back.
+TEST_F(Match, AStaleHitNeitherStartsNorScores) {
+  connect("1100");
+  link.pads[0].hit[3] = 90;
+  link.pads[0].hit_ms = port_clock_ms() - STALE_HIT_MS - 50.0;
+  frame();
+  EXPECT_EQ(game.match.countdown_active, 0) << "an old hit does not start the countdown";
+  EXPECT_EQ(link.pads[0].hit[3], 0) << "it is gone all the same";
+
+  start_playing(recording_def, &game);
+  connect("1000");  // the right pad goes away...
+  frame();
+  link.pads[0].hit[3] = 200;
+  link.pads[0].hit_ms = port_clock_ms();
+  usleep((useconds_t)((STALE_HIT_MS + 30.0) * 1000.0));
+  connect("1100");  // ...and comes back after the left player's hit grew old
+  frame();
+  frame();
+  EXPECT_EQ(game.log, "");
+  hit(1, 120);
+  frame();
+  EXPECT_EQ(game.log, "L120 ") << "a fresh hit scores";
+}
+
 TEST_F(Match, OnePadAloneCannotStartOrScore) {
   connect("0100");
   hit(2, 100);

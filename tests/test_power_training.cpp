@@ -73,6 +73,7 @@ class PowerTraining : public ::testing::Test {
   void strike(int pad, uint8_t power) {
     link.pads[pad - 1].hit[0] = 1;
     link.pads[pad - 1].hit[3] = power;
+    link.pads[pad - 1].hit_ms = port_clock_ms();
   }
   void update() { power_training_update(&link, s, sounds, display, layout, store); }
   void tick(float dt) {

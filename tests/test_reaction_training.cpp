@@ -14,12 +14,15 @@ struct Reaction : TrainingRig {
   ReactionTrainingState s;
   Reaction() { reaction_reset(s); }
 
-  // One frame without the drawing: intake, countdown, texts, then the signal and the advance.
+  // One frame without the drawing: intake, countdown, texts, then the signal and the advance;
+  // its present returns 3 ms after it began.
   void frame() {
-    reaction_update(s, &link, sounds);
+    now_ms += clock.dt * 1000.0;
+    reaction_update(s, &link, sounds, clock);
     reaction_tick(s, clock);
     reaction_make_texts(s);
     reaction_after_draw(s, clock, sounds);
+    clock.present_ms = now_ms + 3.0;
   }
   void key(int32_t code) { reaction_key(code, app, s, sounds); }
   template <typename Rect>
@@ -75,24 +78,34 @@ TEST(ReactionTraining, AnEarlyHitIsIgnoredAndTheSignalStillComesAtTheDelay) {
   EXPECT_EQ(t.s.stopwatch_text, seconds_text(before - 3.5f));
 }
 
-TEST(ReactionTraining, TheReactionIsTheStopwatchBeforeTheFramesAdvance) {
+TEST(ReactionTraining, TheReactionIsTheHitsArrivalMinusTheSignalsPresent) {
   Reaction t;
   t.start_measuring();
   t.s.delay = 2.0f;
   t.until_signal();
+  const double signal = t.clock.present_ms;  // the frame that drew the signal, presented
   for (int i = 0; i < 17; ++i) t.frame();
-  const float read = t.s.stopwatch;  // what the next frame's intake compares
-  t.hit();
+  EXPECT_EQ(t.s.signal_ms, signal);
+
+  // A hit that came before the signal was on the screen is early, even when taken later.
+  t.hit_at(signal - 0.5);
+  t.frame();
+  EXPECT_EQ(t.s.measuring, 1);
+  EXPECT_FALSE(t.hit_waiting());
+
+  // Taken frames later, timed by its stamp: not by the frames, which ran past it.
+  t.frame();
+  t.hit_at(signal + 237.4);
   t.frame();
   EXPECT_EQ(t.s.measuring, 0);
-  EXPECT_EQ(t.s.best[0].seconds, read - 2.0f);
-  EXPECT_EQ(t.s.stopwatch, read) << "a stopped stopwatch does not advance after the draw";
-  EXPECT_EQ(t.s.stopwatch_text, seconds_text(read - 2.0f));
-  EXPECT_STREQ(t.s.best[0].text, t.s.stopwatch_text);
+  EXPECT_FLOAT_EQ(t.s.best[0].seconds, 0.2374f);
+  EXPECT_STREQ(t.s.stopwatch_text, "0.237");
+  EXPECT_STREQ(t.s.best[0].text, "0.237");
+  EXPECT_GT(t.now_ms - signal, 280.0) << "the frame-based stopwatch would have shown more";
 
   // The frozen time and the signal stay until the next start.
   for (int i = 0; i < 100; ++i) t.frame();
-  EXPECT_EQ(t.s.stopwatch_text, seconds_text(read - 2.0f));
+  EXPECT_STREQ(t.s.stopwatch_text, "0.237");
   EXPECT_TRUE(reaction_signal_shown(t.s));
 }
 
@@ -102,7 +115,7 @@ TEST(ReactionTraining, TheBangPlaysOncePerAttempt) {
   Reaction t;
   t.sounds.bang = bang.chunk;
   // Second attempt: the hit lands in the frame right after the stopwatch passed the delay,
-  // before the signal was drawn; the bang still plays, once.
+  // before the signal was presented: it is early, and the bang still plays, once.
   for (bool hit_before_drawn : {false, true}) {
     SCOPED_TRACE(hit_before_drawn ? "hit before the signal was drawn" : "hit after the signal");
     int before = Mix_Playing(-1);
@@ -116,10 +129,12 @@ TEST(ReactionTraining, TheBangPlaysOncePerAttempt) {
     }
     t.frame();
     EXPECT_EQ(Mix_Playing(-1), before + 1) << "in the frame that shows the signal";
-    if (!hit_before_drawn) {
-      for (int i = 0; i < 10; ++i) t.frame();
-      t.hit();
+    if (hit_before_drawn) {
+      t.frame();
+      EXPECT_EQ(t.s.measuring, 1) << "the early hit does not end the attempt";
     }
+    for (int i = 0; i < 10; ++i) t.frame();
+    t.hit();
     for (int i = 0; i < 30; ++i) t.frame();
     EXPECT_EQ(t.s.measuring, 0);
     EXPECT_EQ(t.s.countdown.counting_down, 0);
@@ -148,14 +163,14 @@ TEST(ReactionTraining, BestTimesAreTheThreeShortestAndEqualTimesEnterOnce) {
       t.s.measuring = 1;
       t.s.delay = 1.0f;
       t.s.stopwatch = 1.0f + r;
-      t.hit();
+      t.s.signal_ms = t.now_ms;
+      t.hit_at(t.now_ms + r * 1000.0);
       t.frame();
     }
     SCOPED_TRACE(trace);
     for (int i = 0; i < 3; ++i) {
-      float want = row.best[i] == 0 ? 0.0f : (1.0f + row.best[i]) - 1.0f;
-      EXPECT_EQ(t.s.best[i].seconds, want) << "place " << i + 1;
-      EXPECT_EQ(t.s.best[i].text, seconds_text(want));
+      EXPECT_FLOAT_EQ(t.s.best[i].seconds, row.best[i]) << "place " << i + 1;
+      EXPECT_EQ(t.s.best[i].text, seconds_text(row.best[i]));
     }
   }
 }

@@ -2,6 +2,7 @@
 // buttons, clicks and keys, and the delete dialog. No renderer.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -113,6 +114,70 @@ TEST_F(StatisticsRules, WindowStepsMoveBySixtiethsAndRefuseShortOrEarlyWindows) 
     EXPECT_EQ(from_seconds() - a, c.moved_from);
     EXPECT_EQ(to_seconds() - b, c.moved_to);
   }
+}
+
+// In the zone's own time, summer time included: a step of a 60-hour window is one hour on the
+// clock, of a 60-day window one day, also across the nights the clocks change; and the
+// calendar time the bars are placed by is the true moment the clock showed.
+TEST_F(StatisticsRules, WindowStepsAreWholeClockHoursAndDaysInSummerTimeToo) {
+  const struct {
+    const char* zone;
+    DateTime from, to;
+    WindowStep step;
+    const char *moved_from, *moved_to;
+  } steps[] = {
+      {"UTC", at(2025, 7, 10, 0, 0, 0), at(2025, 7, 12, 12, 0, 0), STEP_LATER,
+       "2025-07-10 01:00:00", "2025-07-12 13:00:00"},
+      {"Europe/Berlin", at(2025, 7, 10, 0, 0, 0), at(2025, 7, 12, 12, 0, 0), STEP_LATER,
+       "2025-07-10 01:00:00", "2025-07-12 13:00:00"},
+      {"Europe/Berlin", at(2025, 7, 10, 21, 0, 0), at(2025, 7, 10, 21, 59, 59), STEP_EARLIER,
+       "2025-07-10 20:59:01", "2025-07-10 21:59:00"},
+      // Spring: 02:00 becomes 03:00 on the 30th of March.
+      {"Europe/Berlin", at(2025, 3, 29, 0, 0, 0), at(2025, 3, 31, 12, 0, 0), STEP_LATER,
+       "2025-03-29 01:00:00", "2025-03-31 13:00:00"},
+      {"Europe/Berlin", at(2025, 3, 1, 0, 0, 0), at(2025, 4, 30, 0, 0, 0), STEP_LATER,
+       "2025-03-02 00:00:00", "2025-05-01 00:00:00"},
+      // Autumn: 03:00 becomes 02:00 again on the 26th of October.
+      {"Europe/Berlin", at(2025, 10, 25, 0, 0, 0), at(2025, 10, 27, 12, 0, 0), STEP_EARLIER,
+       "2025-10-24 23:00:00", "2025-10-27 11:00:00"},
+      {"Europe/Berlin", at(2025, 10, 26, 0, 0, 0), at(2025, 10, 26, 4, 0, 0), STEP_WIDER,
+       "2025-10-25 23:56:00", "2025-10-26 04:04:00"},
+      {"Australia/Sydney", at(2025, 12, 5, 21, 0, 0), at(2025, 12, 5, 21, 59, 59), STEP_EARLIER,
+       "2025-12-05 20:59:01", "2025-12-05 21:59:00"},
+      {"Australia/Sydney", at(2025, 12, 5, 0, 0, 0), at(2025, 12, 7, 12, 0, 0), STEP_EARLIER,
+       "2025-12-04 23:00:00", "2025-12-07 11:00:00"},
+  };
+  const struct {
+    const char* zone;
+    DateTime clock;
+    int64_t moment;
+  } moments[] = {
+      {"UTC", at(2025, 7, 1, 10, 0, 0), 1751364000},
+      {"Europe/Berlin", at(2025, 7, 1, 12, 0, 0), 1751364000},
+      {"Europe/Berlin", at(2025, 3, 30, 3, 30, 0), 1743298200},
+      {"Europe/Berlin", at(2025, 10, 26, 3, 0, 0), 1761444000},
+      {"Australia/Sydney", at(2025, 12, 1, 12, 0, 0), 1764550800},
+  };
+  const char* zone_before = getenv("TZ");
+  const std::string saved = zone_before ? zone_before : "";
+  for (const auto& c : steps) {
+    SCOPED_TRACE(std::string(c.zone) + " " + text(c.from) + " to " + text(c.to));
+    setenv("TZ", c.zone, 1);
+    tzset();
+    custom(c.from, c.to);
+    statistics_move_window(s, bare.store, c.step);
+    EXPECT_EQ(text(s.custom_from), c.moved_from);
+    EXPECT_EQ(text(s.custom_to), c.moved_to);
+  }
+  for (const auto& m : moments) {
+    SCOPED_TRACE(std::string(m.zone) + " " + text(m.clock));
+    setenv("TZ", m.zone, 1);
+    tzset();
+    EXPECT_EQ(date_time_seconds(m.clock), m.moment);
+  }
+  if (zone_before) setenv("TZ", saved.c_str(), 1);
+  else unsetenv("TZ");
+  tzset();
 }
 
 TEST_F(StatisticsRules, AStepFromAnotherModeStartsFromThatModesWindow) {

@@ -64,6 +64,7 @@ TEST(ActivePad, IntakeConsumesOnlyTheActivePadsHitAndReadsItsMac) {
     for (int i = 0; i < 12; ++i) link.pads[k].mac[i] = mac[i];
     link.pads[k].hit[0] = 1;
     link.pads[k].hit[3] = (uint8_t)(100 + k);
+    link.pads[k].hit_ms = port_clock_ms();
   }
   link.pads[2].mac[11] = 'Z';
   ActivePad pad;

@@ -1,5 +1,5 @@
 // A training screen's surroundings with no renderer: a link with pad 1 connected, the
-// records its functions take, and the frame's dt.
+// records its functions take, the frame's dt, and a fake clock for the link and the frames.
 #pragma once
 
 #include <SDL_mixer.h>
@@ -16,19 +16,26 @@ struct TrainingRig {
   FrameClock clock;
   PointerState pointer;
   LayoutTable layout = layout_at(1366, 768);
+  double now_ms = 1000.0;  // the link's clock, moved by the tests
 
   TrainingRig() {
     app.screen = SCREEN_REACTION_TRAINING;
     clock.dt = 0.016f;
+    link.port.now_ms = [](void* ctx) { return *(double*)ctx; };
+    link.port.ctx = &now_ms;
     link.pads[0].connected = 1;
     const char* mac = "A1B2C3D4E5F6";
     for (int i = 0; i < MAC_LENGTH; ++i) link.pads[0].mac[i] = mac[i];
   }
-  // A hit waiting in pad 1's slot, as the link leaves it.
-  void hit(uint8_t power = 120) {
+  TrainingRig(const TrainingRig&) = delete;  // the link's clock points into the rig
+  // A hit waiting in pad 1's slot, as the link leaves it, that came at_ms.
+  void hit_at(double at_ms, uint8_t power = 120) {
     link.pads[0].hit[0] = 1;
     link.pads[0].hit[3] = power;
+    link.pads[0].hit_ms = at_ms;
   }
+  // One that came half a frame after now: between two frames.
+  void hit(uint8_t power = 120) { hit_at(now_ms + clock.dt * 500.0, power); }
   bool hit_waiting() const { return link.pads[0].hit[3] != 0; }
   // A left click at the centre of a rectangle.
   template <typename Rect>

@@ -30,6 +30,8 @@ struct ScriptedPort {
   bool stopping = false;
   bool waiting = false;  // the link sits in a read with nothing queued
   std::deque<std::vector<uint8_t>> reads;  // an empty entry is a quiet read
+  std::deque<double> stamps;               // when each read's first byte "came"
+  const uint32_t* now = nullptr;           // the virtual clock, read by the main thread only
 };
 
 void wait_a_little(pthread_cond_t& cond, pthread_mutex_t& mutex) {
@@ -61,7 +63,7 @@ bool scripted_probe(void* ctx, PortHandle) {
   Hold hold(s.mutex);
   return s.plugged && !s.stopping;
 }
-int32_t scripted_read(void* ctx, PortHandle, uint8_t* bytes, int32_t max) {
+int32_t scripted_read(void* ctx, PortHandle, uint8_t* bytes, int32_t max, double* first_byte_ms) {
   ScriptedPort& s = port_of(ctx);
   Hold hold(s.mutex);
   s.waiting = true;
@@ -71,12 +73,19 @@ int32_t scripted_read(void* ctx, PortHandle, uint8_t* bytes, int32_t max) {
   if (!s.plugged || s.stopping) return -1;
   std::vector<uint8_t> read = s.reads.front();
   s.reads.pop_front();
+  *first_byte_ms = s.stamps.front();
+  s.stamps.pop_front();
   pthread_cond_broadcast(&s.changed);
   int32_t n = (int32_t)read.size() < max ? (int32_t)read.size() : max;
   if (n > 0) memcpy(bytes, read.data(), (size_t)n);
   return n;
 }
 void scripted_close(void*, PortHandle) {}
+// Hits age on the virtual clock, so a seed plays out the same however fast the machine runs.
+double scripted_now(void* ctx) {
+  const uint32_t* now = port_of(ctx).now;
+  return now ? (double)*now : 0.0;
+}
 void scripted_pause(void*, uint32_t) { usleep(1000); }
 
 SerialPortLayer scripted_layer(ScriptedPort& s) {
@@ -88,6 +97,7 @@ SerialPortLayer scripted_layer(ScriptedPort& s) {
   layer.read_message = scripted_read;
   layer.close_port = scripted_close;
   layer.pause = scripted_pause;
+  layer.now_ms = scripted_now;
   layer.ctx = &s;
   return layer;
 }
@@ -175,6 +185,7 @@ struct Driver {
     seams.delay = virtual_delay;
     seams.before_frame = virtual_work;
     seams.ctx = &clock;
+    port.now = &clock.now;
   }
 
   int32_t roll(int32_t lo, int32_t hi) { return std::uniform_int_distribution<int32_t>(lo, hi)(rng); }
@@ -206,6 +217,7 @@ struct Driver {
     {
       Hold hold(port.mutex);
       port.reads.push_back(read);
+      port.stamps.push_back((double)clock.now);
       pthread_cond_broadcast(&port.changed);
     }
     if (!link_parked(port, 10.0)) return fail("the link did not take a message");
@@ -283,6 +295,7 @@ struct Driver {
       Hold hold(port.mutex);
       port.plugged = false;
       port.reads.clear();
+      port.stamps.clear();
       pthread_cond_broadcast(&port.changed);
     }
     // The link has noticed once every pad is gone.

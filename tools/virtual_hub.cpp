@@ -88,7 +88,9 @@ int32_t hub_opens(VirtualHub& hub) {
   return hub.opens;
 }
 
-bool hub_send(VirtualHub& hub, const uint8_t* bytes, int32_t count) {
+namespace {
+
+void wait_for_gap(VirtualHub& hub) {
   uint64_t due = 0;
   {
     Hold hold(hub.mutex);
@@ -96,11 +98,47 @@ bool hub_send(VirtualHub& hub, const uint8_t* bytes, int32_t count) {
   }
   uint64_t now = monotonic_ms();
   if (now < due) posix_pause(nullptr, (uint32_t)(due - now));
+}
 
+bool write_now(VirtualHub& hub, const uint8_t* bytes, int32_t count) {
   Hold hold(hub.mutex);
   bool sent = hub.master >= 0 && write(hub.master, bytes, (size_t)count) == count;
   hub.last_sent_ms = monotonic_ms();
   return sent;
+}
+
+}  // namespace
+
+bool hub_send(VirtualHub& hub, const uint8_t* bytes, int32_t count) {
+  wait_for_gap(hub);
+  return write_now(hub, bytes, count);
+}
+
+bool hub_send_in_chunks(VirtualHub& hub, const uint8_t* bytes, int32_t count, uint32_t seed,
+                        uint32_t max_pause_us) {
+  wait_for_gap(hub);
+  uint32_t state = seed | 1u;
+  auto next = [&state] {  // xorshift: the same pieces for the same seed
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    return state;
+  };
+  bool broken = false;
+  double last = 0.0;
+  for (int32_t at = 0; at < count;) {
+    int32_t piece = 1 + (int32_t)(next() % (uint32_t)(count - at));
+    if (at > 0 && port_clock_ms() - last >= MESSAGE_GAP_MS) broken = true;
+    if (!write_now(hub, bytes + at, piece)) return false;
+    last = port_clock_ms();
+    at += piece;
+    if (at < count && max_pause_us > 0) usleep(next() % (max_pause_us + 1));
+  }
+  if (broken) {
+    Hold hold(hub.mutex);
+    hub.broken_messages++;
+  }
+  return true;
 }
 
 void connect_message(int32_t pad, const char* mac, uint8_t (&out)[CONNECT_MESSAGE_LENGTH]) {

@@ -8,15 +8,19 @@
 
 #include "link/serial_port.h"
 
-constexpr uint32_t HUB_GAP_MS = 80;  // safely more than the 50 ms that ends a message
+// A pacing that keeps every message in a read of its own, for tests about single messages.
+constexpr uint32_t HUB_PACED_GAP_MS = 4 * MESSAGE_GAP_MS;
 
 struct VirtualHub {
   pthread_mutex_t mutex = PTHREAD_MUTEX_INITIALIZER;  // guards the fields below
   int master = -1;       // the terminal's master side; -1 while unplugged
   char path[64] = {};    // the terminal the link opens
   int32_t opens = 0;     // times the link has opened the terminal
-  uint32_t gap_ms = HUB_GAP_MS;  // least time between two messages
+  uint32_t gap_ms = 0;   // least time between two writes; 0, as a real hub, sends at once
   uint64_t last_sent_ms = 0;
+  // Messages sent in pieces whose pause, stretched by this machine's scheduler, reached the
+  // message gap: on the wire they were two messages, which no real hub sends.
+  int32_t broken_messages = 0;
 };
 
 // Opens a fresh terminal ("plugs the adapter in"); false if none could be made.
@@ -38,8 +42,13 @@ constexpr int32_t HIT_MESSAGE_LENGTH = 6;
 void connect_message(int32_t pad, const char* mac, uint8_t (&out)[CONNECT_MESSAGE_LENGTH]);
 void disconnect_message(int32_t pad, uint8_t (&out)[DISCONNECT_MESSAGE_LENGTH]);
 void hit_message(int32_t pad, uint8_t power, uint8_t charge, uint8_t (&out)[HIT_MESSAGE_LENGTH]);
-// Any bytes, paced like a message.
+// Any bytes in one write, once gap_ms have passed since the last: several messages in one
+// call go out back to back.
 bool hub_send(VirtualHub& hub, const uint8_t* bytes, int32_t count);
+// The same, as USB packets may bring them: in pieces of 1 byte or more, with pauses of 0 to
+// max_pause_us between them, drawn from seed.
+bool hub_send_in_chunks(VirtualHub& hub, const uint8_t* bytes, int32_t count, uint32_t seed,
+                        uint32_t max_pause_us);
 
 // A port layer that finds the hub while it is plugged in and opens its terminal; configure,
 // probe, read and close are the real POSIX ones. hub must outlive every thread using it.
