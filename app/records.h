@@ -24,6 +24,9 @@ struct FrameClock {
   uint32_t last_tick = 0;  // ms at the start of the current frame
   float dt = 0.0f;         // seconds since the previous frame's start
   SDL_Renderer* renderer = nullptr;
+  // Opaque black at the output's size, made once by the loader: a translucent black fill
+  // drawn as this texture at the fill's alpha takes the software renderer's fast blit.
+  SDL_Texture* shade = nullptr;
 };
 
 struct Palette {
