@@ -108,15 +108,20 @@ const char* shrink_rows(PackRows& rows, const ImageInfo& info, PixelSize size, U
   for (int32_t y = 0; y < sh; ++y) {
     if (const char* cause = rows.next(row.data(), (size_t)sw * 4)) return cause;
     std::fill(across.begin(), across.end(), 0.0f);
+    int32_t ox = 0;
+    int64_t ends = sw;  // where new pixel ox ends
     for (int32_t x = 0; x < sw; ++x) {
+      const int64_t lo = (int64_t)x * ow, hi = lo + ow;
+      while (lo >= ends) {
+        ++ox;
+        ends += sw;
+      }
       const Uint32 p = row[x];
+      if ((p >> 24) == 0) continue;  // adds nothing
       const float a = (float)(p >> 24);
       const float c[4] = {a, a * (float)((p >> 16) & 255), a * (float)((p >> 8) & 255),
                           a * (float)(p & 255)};
-      const int64_t lo = (int64_t)x * ow, hi = lo + ow;
-      const int32_t ox = (int32_t)(lo / sw);
-      const int64_t edge = (int64_t)(ox + 1) * sw;
-      const float w1 = (float)(std::min(hi, edge) - lo), w2 = (float)(hi - std::min(hi, edge));
+      const float w1 = (float)(std::min(hi, ends) - lo), w2 = (float)(hi - std::min(hi, ends));
       float* to = &across[(size_t)ox * 4];
       for (int k = 0; k < 4; ++k) to[k] += w1 * c[k];
       if (w2 > 0.0f)
@@ -340,7 +345,11 @@ int continue_assets(FrameClock& clock, TextureCatalog& textures, Palette& palett
     make_shade(clock);
     load.texts_made = true;
   }
-  if (wait) make_pictures_here(load, true);
+  if (wait) {
+    make_pictures_here(load, true);
+  } else if (!load.helpers[0].joinable()) {
+    make_taken_pictures(load, std::min<int32_t>(load.next.load() + 1, IMAGE_COUNT));  // one core: one a frame
+  }
   if (!hand_made_pictures(clock.renderer, textures, load)) {
     abandon_pictures(load);
     release_assets(textures, fonts);
