@@ -1,4 +1,3 @@
-#include <SDL_image.h>
 #include <SDL_ttf.h>
 #include <cstdio>
 
@@ -19,6 +18,20 @@ int fail(int code, const char* what) {
   if (what) fprintf(stderr, "hxm: %s: %s\n", what, SDL_GetError());
   else fprintf(stderr, "hxm: %s\n", SDL_GetError());
   return code;
+}
+
+// Hands over the pictures made since the last frame; with `wait`, all of them first. A
+// picture that cannot be made ends the run as a failed start would.
+void continue_loading(Program& p, bool wait) {
+  if (!p.loading) return;
+  if (continue_assets(p.clock, p.textures, p.palette, p.fonts, *p.loading, wait) != 0) {
+    p.exit_code = fail(7, nullptr);
+    p.app.running = 0;
+  }
+  if (p.exit_code != 0 || assets_ready(*p.loading)) {
+    delete p.loading;
+    p.loading = nullptr;
+  }
 }
 
 void background_music(Program& p) {
@@ -57,7 +70,6 @@ uint32_t pacing_delay(uint32_t last_tick, uint32_t now) {
 int start_up(Program& p, const SerialPortLayer& port) {
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO) != 0) return fail(2, "cannot start SDL");
   if (TTF_Init() != 0) return fail(3, "cannot start the font library");
-  if ((IMG_Init(IMG_INIT_PNG) & IMG_INIT_PNG) == 0) return fail(4, "no PNG support");
   std::string data_dir = find_data_dir(program_dir(), started_by_launcher());
   load_sound_bank(p.sounds, data_dir.c_str());
   p.app = AppState{};
@@ -70,9 +82,14 @@ int start_up(Program& p, const SerialPortLayer& port) {
   p.pointer.right_down = 0;
   SDL_GetMouseState(&p.pointer.x, &p.pointer.y);
   p.palette = Palette{};
-  if (load_assets(p.clock, p.display, p.textures, p.layout, p.palette, p.fonts,
-                  data_dir.c_str()) != 0)
+  // Only the first frame's pictures are made now; the rest while the intro shows.
+  p.loading = new PictureLoad;
+  if (start_assets(p.clock, p.display, p.textures, p.layout, p.palette, p.fonts, *p.loading,
+                   data_dir.c_str()) != 0) {
+    delete p.loading;
+    p.loading = nullptr;
     return fail(7, nullptr);
+  }
   device_screen_reset(p.device_screen);
   power_training_reset(p.power_training, p.display, p.layout);
   reaction_reset(p.reaction);
@@ -104,6 +121,9 @@ void run_frame(Program& p, const LoopSeams& seams) {
                          p.palette.black.a);
   SDL_RenderClear(r);
   background_music(p);
+  // Every screen but the intro shows every picture: none is drawn before it is made.
+  if (p.app.screen != SCREEN_INTRO) continue_loading(p, true);
+  if (p.exit_code != 0) return;
   // A hit made on another screen must not act on this one.
   if (p.app.screen != p.framed_screen) clear_all_hits(p.link);
   p.framed_screen = p.app.screen;
@@ -114,16 +134,19 @@ void run_frame(Program& p, const LoopSeams& seams) {
   SDL_RenderPresent(r);
   // On the clock hits are stamped with, so a screen can time a hit against what it showed.
   p.clock.present_ms = p.link ? link_now_ms(*p.link) : port_clock_ms();
+  continue_loading(p, false);
 }
 
 void shut_down(Program& p) {
   stop_all_sounds();
   free_sound_bank(p.sounds);
+  if (p.loading) abandon_pictures(*p.loading);
+  delete p.loading;
+  p.loading = nullptr;
   release_assets(p.textures, p.fonts);
   destroy_renderer(p.clock);
   destroy_window(p.display);
   Mix_Quit();
-  IMG_Quit();
   SDL_Quit();
   stop_workers(p);
 }
@@ -134,5 +157,5 @@ int hxm_main(const LoopSeams& seams, const SerialPortLayer& port) {
   if (code != 0) return code;
   while (program.app.running == 1) run_frame(program, seams);
   shut_down(program);
-  return 0;
+  return program.exit_code;
 }

@@ -5,6 +5,7 @@
 #include "app/sound_bank.h"
 #include "assets/catalog.h"
 #include "assets/layout.h"
+#include "assets/loader.h"
 #include "games/games.h"
 #include "link/sensor_link.h"
 #include "screens/device_screen.h"
@@ -38,6 +39,9 @@ struct Program {
   float intro_clock = 0.0f;  // seconds on the intro, never reset
   bool first_frame = true;
   int32_t framed_screen = 0;  // the screen the previous frame ran
+  // The pictures still being made while the intro shows; null once all are in the catalog.
+  PictureLoad* loading = nullptr;
+  int exit_code = 0;  // set by a failure after start-up
 };
 
 // Replaceable pieces of the loop, for tests and tools; the program uses real_loop_seams().

@@ -25,6 +25,9 @@ struct FrameClock {
   float dt = 0.0f;         // seconds since the previous frame's start
   double present_ms = 0.0;  // when the previous frame's present returned, on the link's clock
   SDL_Renderer* renderer = nullptr;
+  // Opaque black at the output's size, made once by the loader: a translucent black fill
+  // drawn as this texture at the fill's alpha takes the software renderer's fast blit.
+  SDL_Texture* shade = nullptr;
 };
 
 struct Palette {

@@ -43,6 +43,8 @@ void create_renderer(FrameClock& clock, Display& display) {
 }
 
 void destroy_renderer(FrameClock& clock) {
+  if (clock.shade) SDL_DestroyTexture(clock.shade);
+  clock.shade = nullptr;
   if (clock.renderer) SDL_DestroyRenderer(clock.renderer);
   clock.renderer = nullptr;
 }

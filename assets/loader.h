@@ -16,40 +16,64 @@ int load_assets(FrameClock& clock, Display& display, TextureCatalog& textures, L
 // Destroys every texture that is not null and closes the fonts; everything is null after.
 void release_assets(TextureCatalog& textures, FontSet& fonts);
 
-// The pictures' way from the pack to their textures. Textures are made on the main thread,
-// largest first, each published to the decoding threads as soon as it is made. On the
-// software renderer a texture is plain memory, so pictures are decoded straight into the
-// locked textures; elsewhere into buffers handed over once.
+// The pictures' way from the pack to their textures. Each is made at the size it is drawn at
+// on this display (one size for most; see picture_sizes), averaged down from its packed pixels
+// by the decoding threads, and handed to its texture on the main thread. The pictures of the
+// first frame come first; the rest are made while the intro shows.
 struct PictureLoad {
   Uint32 format = SDL_PIXELFORMAT_UNKNOWN;
-  bool locked = false;  // pixels point into locked textures, else into our own buffers
-  int32_t order[IMAGE_COUNT] = {};  // picture ids, largest first
-  void* pixels[IMAGE_COUNT] = {};   // by picture id
-  int pitch[IMAGE_COUNT] = {};
-  const char* cause[IMAGE_COUNT] = {};  // why a picture did not decode
+  PixelSize size[IMAGE_COUNT] = {};  // made at
+  int32_t order[IMAGE_COUNT] = {};   // picture ids: the first frame's, then largest first
+  void* pixels[IMAGE_COUNT] = {};    // by picture id, rows of size.w pixels in `format`
+  const char* cause[IMAGE_COUNT] = {};  // why a picture could not be made
   bool opaque[IMAGE_COUNT] = {};        // nothing shows through: copied without blending
-  std::atomic<int32_t> made{0};  // targets ready, counted along `order`; -1 once making failed
-  std::atomic<int32_t> next{0};  // next position along `order` to decode
+  std::atomic<bool> made[IMAGE_COUNT] = {};  // pixels (or cause) ready for the main thread
+  bool handed[IMAGE_COUNT] = {};             // main thread: its texture holds it
+  int32_t handed_count = 0;
+  bool texts_made = false;
+  bool failed = false;
+  std::atomic<int32_t> next{0};  // next position along `order` to make
   std::thread helpers[3];
 };
 
+// The intro's two pictures, which the first frame shows.
+constexpr ImageId FIRST_FRAME_PICTURES[] = {IMG_targetRings, IMG_logo};
+
+// The size each picture is made at for a layout: the one it is drawn at, truncated as the
+// software renderer truncates; its own size when it is drawn larger or at many sizes.
+void picture_sizes(const LayoutTable& layout, float unit, PixelSize sizes[IMAGE_COUNT]);
+
 // The format pictures are kept in: the renderer's first with alpha, as SDL itself would pick.
 Uint32 picture_texture_format(SDL_Renderer* renderer);
-// Starts the decoding threads (one fewer than the cores, at most three); each decodes
-// pictures as they are made.
-void start_picture_decoding(PictureLoad& load);
-// Creates every picture's texture at its catalog size and the place its pixels are decoded
-// to; false on the first failure. Whatever was made is in the catalog and the load.
-bool create_picture_textures(SDL_Renderer* renderer, TextureCatalog& textures, PictureLoad& load);
-// Decodes on this thread too until every picture is done, then joins the helpers; false
-// naming the first damaged picture, or if making the textures failed.
-bool finish_picture_decoding(PictureLoad& load);
-// Hands the decoded pixels to the textures (unlock, or one update each) and frees our
-// buffers; after a failure it only unlocks and frees.
-void finish_picture_textures(TextureCatalog& textures, PictureLoad& load, bool decoded);
-// Decodes one picture's pack entry into pixels of a format and pitch; null on success, else
-// why the entry is damaged.
+// Orders the pictures and starts the making threads (one fewer than the cores, at most three).
+void start_picture_making(PictureLoad& load, Uint32 format, const PixelSize sizes[IMAGE_COUNT]);
+// Makes pictures on this thread too while any is left to take; with `all` false only up to
+// the first frame's. Then waits until those (or all) are made; all: joins the threads too.
+void make_pictures_here(PictureLoad& load, bool all);
+// Hands every made picture to its texture; false, with the cause in SDL_GetError(), on the
+// first that could not be made or whose texture failed.
+bool hand_made_pictures(SDL_Renderer* renderer, TextureCatalog& textures, PictureLoad& load);
+// Makes one picture's pack entry at a size no larger than its own, averaging the pixels each
+// new pixel covers (their colours weighted by their alpha), into pixels of a format and pitch;
+// null on success, else why the entry is damaged.
+const char* make_picture(const ImageInfo& info, PixelSize size, Uint32 format, void* pixels,
+                         int pitch);
+// The same at the picture's own size.
 const char* decode_picture(const ImageInfo& info, Uint32 format, void* pixels, int pitch);
+
+// Start-up in two steps. The first opens the fonts, lays out every rectangle, and makes the
+// first frame's pictures (0, or 1 on failure); the loading goes on in `load`. The second is
+// called once per frame: it makes the fixed texts and hands over the pictures made meanwhile;
+// with `wait` it finishes everything first. It returns 1 on a failure (everything released),
+// else 0; `assets_ready` tells when all is done.
+int start_assets(FrameClock& clock, Display& display, TextureCatalog& textures,
+                 LayoutTable& layout, Palette& palette, FontSet& fonts, PictureLoad& load,
+                 const char* data_dir = "");
+int continue_assets(FrameClock& clock, TextureCatalog& textures, Palette& palette, FontSet& fonts,
+                    PictureLoad& load, bool wait);
+bool assets_ready(const PictureLoad& load);
+// Stops the making threads and frees what they made but nobody took; for an early exit.
+void abandon_pictures(PictureLoad& load);
 
 // Opens the five fonts for a layout unit; false if any fails (those opened stay open).
 bool open_fonts(FontSet& fonts, float unit, const char* data_dir = "");

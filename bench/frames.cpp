@@ -5,7 +5,6 @@
 // game with both players hitting hard and often found busiest, with the peak length of each of
 // their lists.
 #include <SDL.h>
-#include <SDL_image.h>
 #include <SDL_ttf.h>
 #include <unistd.h>
 
@@ -145,7 +144,6 @@ int main() {
   setenv("SDL_VIDEODRIVER", "dummy", 1);
   if (chdir(HXM_RUN_DIR) != 0) return 1;
   SDL_Init(SDL_INIT_VIDEO);
-  IMG_Init(IMG_INIT_PNG);
   TTF_Init();
   const int sizes[2][2] = {{1920, 1080}, {1366, 768}};
   printf("%-8s %-11s %10s %10s %10s %10s\n", "screen", "size", "median ms", "p99 ms", "cpu median",

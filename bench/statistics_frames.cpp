@@ -8,7 +8,6 @@
 //
 //   statistics_frames [MOST_HITS]   stops after the sizes up to MOST_HITS
 #include <SDL.h>
-#include <SDL_image.h>
 #include <SDL_ttf.h>
 #include <stdlib.h>
 #include <time.h>
@@ -93,7 +92,6 @@ int main(int argc, char** argv) {
   setenv("SDL_VIDEODRIVER", "dummy", 1);
   if (chdir(HXM_RUN_DIR) != 0) return 1;
   SDL_Init(SDL_INIT_VIDEO);
-  IMG_Init(IMG_INIT_PNG);
   TTF_Init();
   // A window surface's format: blended fills on RGBA32 take SDL's slow generic path.
   SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, 1920, 1080, 32, SDL_PIXELFORMAT_ARGB8888);

@@ -65,9 +65,15 @@ else()
     DEPENDS ${HXM_ART_SOURCES} ${HXM_CATALOG}
     COMMENT "Drawing and rasterising the pictures")
 
+  # PNG files are read and written only by the build, the tools and the tests.
+  pkg_check_modules(HXM_ZLIB REQUIRED IMPORTED_TARGET zlib)
+  add_library(hxm_png STATIC ${CMAKE_SOURCE_DIR}/tools/png_file.cpp)
+  target_include_directories(hxm_png PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(hxm_png PUBLIC PkgConfig::HXM_ZLIB)
+
   add_executable(hxm-pack-pictures ${CMAKE_SOURCE_DIR}/assets/art/pack_pictures.cpp)
   target_include_directories(hxm-pack-pictures PRIVATE ${CMAKE_SOURCE_DIR})
-  target_link_libraries(hxm-pack-pictures PRIVATE PkgConfig::HXM_DEPS Threads::Threads)
+  target_link_libraries(hxm-pack-pictures PRIVATE hxm_png PkgConfig::HXM_DEPS Threads::Threads)
   add_custom_command(
     OUTPUT ${HXM_IMAGE_PACKS}
     COMMAND hxm-pack-pictures ${HXM_PACK_LEVEL} ${HXM_ART_DIR} ${HXM_IMAGE_PNGS}

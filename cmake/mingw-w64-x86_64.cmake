@@ -1,6 +1,6 @@
 # Cross build for 64-bit Windows with Debian's mingw-w64 (the POSIX-threads flavour, so
 # std::thread and pthreads work). HXM_WINDOWS_PREFIX names the directory that holds the
-# Windows builds of SDL2, SDL2_image, SDL2_mixer, SDL2_ttf, FreeType, SQLite and zstd made
+# Windows builds of SDL2, SDL2_mixer, SDL2_ttf, FreeType, SQLite and zstd made
 # by scripts/windows-deps; everything there is a static library, so hxm.exe needs no DLL.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)

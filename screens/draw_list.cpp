@@ -56,6 +56,15 @@ void draw_runtime_text_left_centred(const FrameClock& clock, TTF_Font* font, con
 }
 
 void fill_rect(const FrameClock& clock, SDL_Color colour, const SDL_FRect& rect) {
+  int w = 0, h = 0;
+  if (clock.shade && colour.r == 0 && colour.g == 0 && colour.b == 0 && rect.w >= 1.0f &&
+      rect.h >= 1.0f && SDL_QueryTexture(clock.shade, nullptr, nullptr, &w, &h) == 0 &&
+      rect.w <= (float)w && rect.h <= (float)h) {
+    const SDL_Rect part{0, 0, (int)rect.w, (int)rect.h};
+    SDL_SetTextureAlphaMod(clock.shade, colour.a);
+    SDL_RenderCopyF(clock.renderer, clock.shade, &part, &rect);
+    return;
+  }
   SDL_SetRenderDrawColor(clock.renderer, colour.r, colour.g, colour.b, colour.a);
   SDL_RenderFillRectF(clock.renderer, &rect);
 }

@@ -1,11 +1,12 @@
 // The compiled-in pictures, the fonts, the fixed texts and their loading.
-#include <SDL_image.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +18,7 @@
 #include "assets/catalog.h"
 #include "assets/loader.h"
 #include "tests/support.h"
+#include "tools/png_file.h"
 
 namespace {
 
@@ -53,7 +55,7 @@ size_t rgba_checksum(const void* pixels, Uint32 format, int pitch, int w, int h)
   return std::hash<std::string>{}(rgba);
 }
 
-// The rasterised PNG as the art build wrote it, read the way the program once read it.
+// The rasterised PNG as the art build wrote it.
 size_t png_checksum(const ImageInfo& info) {
   std::string png = read_file(std::string(HXM_ART_DIR "/") + info.name + ".png");
   const unsigned char* p = (const unsigned char*)png.data();
@@ -63,13 +65,11 @@ size_t png_checksum(const ImageInfo& info) {
   if ((int32_t)be32(p + 16) != info.width || (int32_t)be32(p + 20) != info.height || p[24] != 8 ||
       p[25] != 6)
     return 0;
-  SDL_RWops* rw = SDL_RWFromConstMem(png.data(), (int)png.size());
-  SDL_Surface* s = IMG_LoadPNG_RW(rw);
-  SDL_RWclose(rw);
-  if (!s) return 0;
-  size_t sum = rgba_checksum(s->pixels, s->format->format, s->pitch, s->w, s->h);
-  SDL_FreeSurface(s);
-  return sum;
+  std::vector<unsigned char> rgba;
+  int w = 0, h = 0;
+  std::string why;
+  if (!read_png_rgba(std::string(HXM_ART_DIR "/") + info.name + ".png", rgba, w, h, why)) return 0;
+  return rgba_checksum(rgba.data(), SDL_PIXELFORMAT_RGBA32, w * 4, w, h);
 }
 
 }  // namespace
@@ -77,7 +77,6 @@ size_t png_checksum(const ImageInfo& info) {
 // The packed pixels are exactly the rasterised PNG's, decoded straight in the renderers'
 // layout and through the conversion used for any other layout (with padded rows).
 TEST(Pictures, EveryOneDecodesToTheRasterisedPixels) {
-  ASSERT_EQ(IMG_Init(IMG_INIT_PNG) & IMG_INIT_PNG, IMG_INIT_PNG);
   std::set<std::string> names;
   for (const ImageInfo& info : image_info) {
     SCOPED_TRACE(info.name);
@@ -135,9 +134,106 @@ TEST(Pictures, DamagedEntriesAreRefused) {
         << c.what;
     EXPECT_NE(decode_picture(damaged, SDL_PIXELFORMAT_RGBA32, pixels.data(), pitch), nullptr)
         << c.what;
+    const PixelSize half{good.width / 2, good.height / 2};
+    EXPECT_NE(make_picture(damaged, half, PICTURE_PACK_FORMAT, pixels.data(), half.w * 4), nullptr)
+        << c.what << ", made smaller";
   }
   std::vector<unsigned char> pixels((size_t)pitch * good.height);
   EXPECT_EQ(decode_picture(good, PICTURE_PACK_FORMAT, pixels.data(), pitch), nullptr);
+}
+
+// A picture made smaller: each new pixel is the mean of the block it covers, colours weighted
+// by alpha (a transparent pixel's colour counts for nothing); at a size that is no whole
+// fraction the coverage still adds up.
+TEST(Pictures, MadeSmallerByAveragingWhatEachPixelCovers) {
+  for (ImageId id : {IMG_ringGears, IMG_closeCross, IMG_background}) {
+    const ImageInfo& info = image_info[id];
+    SCOPED_TRACE(info.name);
+    std::vector<Uint8> own((size_t)info.width * info.height * 4);
+    ASSERT_EQ(decode_picture(info, SDL_PIXELFORMAT_RGBA32, own.data(), info.width * 4), nullptr);
+    for (int f : {2, 5}) {
+      const PixelSize size{info.width / f, info.height / f};
+      std::vector<Uint8> made((size_t)size.w * size.h * 4);
+      ASSERT_EQ(make_picture(info, size, SDL_PIXELFORMAT_RGBA32, made.data(), size.w * 4), nullptr);
+      int worst = 0;
+      // The block sums cover f x f whole pixels only where the size divides exactly.
+      const bool exact = info.width % f == 0 && info.height % f == 0;
+      for (int y = 0; y < size.h && exact; ++y)
+        for (int x = 0; x < size.w; ++x) {
+          double a = 0, c[3] = {0, 0, 0};
+          for (int v = 0; v < f; ++v)
+            for (int u = 0; u < f; ++u) {
+              const Uint8* p = &own[(((size_t)(y * f + v)) * info.width + x * f + u) * 4];
+              a += p[3];
+              for (int k = 0; k < 3; ++k) c[k] += p[3] * (double)p[k];
+            }
+          const Uint8* m = &made[((size_t)y * size.w + x) * 4];
+          worst = std::max(worst, std::abs((int)m[3] - (int)(a / (f * f) + 0.5)));
+          for (int k = 0; k < 3 && a > 0; ++k)
+            worst = std::max(worst, std::abs((int)m[k] - (int)(c[k] / a + 0.5)));
+        }
+      EXPECT_LE(worst, 1) << "by " << f;
+    }
+    // A size of no whole fraction: as much alpha in all as before, per pixel of area.
+    const PixelSize odd{info.width * 3 / 7, info.height * 5 / 11};
+    std::vector<Uint8> made((size_t)odd.w * odd.h * 4);
+    ASSERT_EQ(make_picture(info, odd, SDL_PIXELFORMAT_RGBA32, made.data(), odd.w * 4), nullptr);
+    double before = 0, after = 0;
+    for (size_t k = 3; k < own.size(); k += 4) before += own[k];
+    for (size_t k = 3; k < made.size(); k += 4) after += made[k];
+    EXPECT_NEAR(after / ((double)odd.w * odd.h), before / ((double)info.width * info.height), 0.5);
+  }
+  // Never made larger than its own size.
+  const ImageInfo& small = image_info[IMG_closeCross];
+  std::vector<Uint8> room((size_t)(small.width + 1) * small.height * 4);
+  EXPECT_NE(make_picture(small, PixelSize{small.width + 1, small.height}, SDL_PIXELFORMAT_RGBA32,
+                         room.data(), (small.width + 1) * 4),
+            nullptr);
+}
+
+// Where the pictures are made at the size they are drawn at: the backgrounds at the screen's,
+// the buttons at theirs; a picture drawn through part of itself or at many sizes keeps its own.
+TEST(Pictures, MadeAtTheSizeTheyAreDrawnAt) {
+  for (const auto& screen : {PixelSize{1920, 1080}, PixelSize{1366, 768}}) {
+    SCOPED_TRACE(screen.h);
+    LayoutInput in;
+    in.width = screen.w;
+    in.height = screen.h;
+    in.unit = (float)(screen.h / 40);
+    for (int32_t i = 0; i < IMAGE_COUNT; ++i) in.image[i] = {image_info[i].width, image_info[i].height};
+    for (PixelSize& t : in.text) t = {40, 20};
+    LayoutTable layout;
+    compute_layout(layout, in);
+    PixelSize sizes[IMAGE_COUNT];
+    picture_sizes(layout, in.unit, sizes);
+    auto expect_drawn = [&](ImageId id, const SDL_FRect& r) {
+      EXPECT_EQ(sizes[id].w, (int32_t)r.w) << image_info[id].name;
+      EXPECT_EQ(sizes[id].h, (int32_t)r.h) << image_info[id].name;
+    };
+    expect_drawn(IMG_background, layout.backgroundRect);
+    expect_drawn(IMG_caveBackground, layout.caveBackgroundRect);
+    expect_drawn(IMG_targetRings, layout.introRingsRect);
+    expect_drawn(IMG_ringPlay, layout.playButtonRect);
+    expect_drawn(IMG_rankTitle1, layout.rankTitleRect[0]);
+    expect_drawn(IMG_rankTitle9, layout.rankTitleRect[8]);
+    expect_drawn(IMG_log2, layout.leftLogRect[1]);
+    expect_drawn(IMG_log4, layout.rightLogRect[7]);
+    const int32_t gem = (int32_t)(4.0f * in.unit);
+    EXPECT_EQ(sizes[IMG_pebble].w, gem);
+    EXPECT_GE(sizes[IMG_emerald].w, gem);
+    for (ImageId own : {IMG_powerScale, IMG_duckBlue1, IMG_duckRed6}) {
+      EXPECT_EQ(sizes[own].w, image_info[own].width) << image_info[own].name;
+      EXPECT_EQ(sizes[own].h, image_info[own].height) << image_info[own].name;
+    }
+    int64_t total = 0;
+    for (const PixelSize& s : sizes) {
+      EXPECT_GE(s.w, 1);
+      EXPECT_GE(s.h, 1);
+      total += (int64_t)s.w * s.h;
+    }
+    // Far fewer pixels than the 95 million of the pictures' own sizes.
+    EXPECT_LT(total, 40'000'000);
+  }
 }
 
 // Drawing again and packing again gives the very bytes compiled in.
@@ -230,9 +326,12 @@ TEST_F(Loaded, FillsImageAndTextSlotsAndReleasesAll) {
     bool is_runtime = runtime.count(slot_names[i]) > 0;
     EXPECT_EQ(catalog_slot(textures, i) == nullptr, is_runtime) << slot_names[i];
   }
-  // Each picture's texture has its size and holds that picture's own pixels (the three ring
-  // digits, say, are all 804x804). Copying without blending looks the same only where nothing
-  // shows through: every picture with a pixel that is not fully opaque must blend.
+  // Each picture's texture has the size it is drawn at and holds that picture's own pixels at
+  // that size (the three ring digits, say, are all alike in size). Copying without blending
+  // looks the same only where nothing shows through: every picture with a pixel that is not
+  // fully opaque must blend.
+  PixelSize sizes[IMAGE_COUNT];
+  picture_sizes(layout, display.unit, sizes);
   int32_t opaque = 0;
   for (int32_t i = 0; i < IMAGE_COUNT; ++i) {
     const ImageInfo& info = image_info[i];
@@ -240,16 +339,25 @@ TEST_F(Loaded, FillsImageAndTextSlotsAndReleasesAll) {
     Uint32 format = 0;
     int w = 0, h = 0;
     SDL_QueryTexture(texture, &format, nullptr, &w, &h);
-    EXPECT_EQ(w, info.width) << info.name;
-    EXPECT_EQ(h, info.height) << info.name;
-    void* pixels = nullptr;
-    int pitch = 0;
-    ASSERT_EQ(SDL_LockTexture(texture, nullptr, &pixels, &pitch), 0) << info.name;
-    size_t held = rgba_checksum(pixels, format, pitch, w, h);
-    SDL_UnlockTexture(texture);
-    std::string own((size_t)info.width * info.height * 4, '\0');
-    ASSERT_EQ(decode_picture(info, SDL_PIXELFORMAT_RGBA32, own.data(), info.width * 4), nullptr);
-    EXPECT_EQ(held, std::hash<std::string>{}(own)) << info.name;
+    EXPECT_EQ(w, sizes[i].w) << info.name;
+    EXPECT_EQ(h, sizes[i].h) << info.name;
+    std::string own((size_t)w * h * 4, '\0');
+    ASSERT_EQ(make_picture(info, sizes[i], SDL_PIXELFORMAT_RGBA32, own.data(), w * 4), nullptr);
+    SDL_Rect whole{0, 0, w, h};
+    SDL_SetRenderTarget(clock.renderer, nullptr);
+    std::string held((size_t)w * h * 4, '\0');
+    SDL_Texture* target = SDL_CreateTexture(clock.renderer, format, SDL_TEXTUREACCESS_TARGET, w, h);
+    ASSERT_NE(target, nullptr) << info.name;
+    SDL_SetRenderTarget(clock.renderer, target);
+    SDL_BlendMode mode = SDL_BLENDMODE_NONE;
+    SDL_GetTextureBlendMode(texture, &mode);
+    SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_NONE);
+    SDL_RenderCopy(clock.renderer, texture, nullptr, &whole);
+    SDL_SetTextureBlendMode(texture, mode);
+    SDL_RenderReadPixels(clock.renderer, &whole, SDL_PIXELFORMAT_RGBA32, held.data(), w * 4);
+    SDL_SetRenderTarget(clock.renderer, nullptr);
+    SDL_DestroyTexture(target);
+    EXPECT_TRUE(held == own) << info.name;
     bool see_through = false;
     for (size_t k = 3; k < own.size() && !see_through; k += 4) see_through = (Uint8)own[k] != 255;
     SDL_BlendMode blend = SDL_BLENDMODE_NONE;

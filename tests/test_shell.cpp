@@ -59,6 +59,29 @@ TEST_F(Loop, FramesArePacedAndTimedAcrossTheWrap) {
   EXPECT_LT(program.clock.last_tick, 100u) << "the counter wrapped during the test";
 }
 
+// Start-up makes only the intro's pictures; the rest come while the intro shows, and a frame of
+// any other screen has every picture and text before it draws.
+TEST_F(Loop, NoScreenButTheIntroDrawsBeforeEveryPictureIsMade) {
+  for (ImageId id : FIRST_FRAME_PICTURES) EXPECT_NE(image_texture(program.textures, id), nullptr);
+  ASSERT_NE(program.loading, nullptr);
+  run_frame(program, seams);  // the intro's first frame
+  EXPECT_EQ(program.app.screen, SCREEN_INTRO);
+  program.app.screen = SCREEN_PROSPECTORS;
+  bool checked = false;
+  seams.before_present = [](Program& p, void* ctx) {
+    *(bool*)ctx = true;
+    EXPECT_EQ(p.loading, nullptr);
+    for (int32_t i = 0; i < IMAGE_COUNT; ++i)
+      EXPECT_NE(image_texture(p.textures, (ImageId)i), nullptr) << image_info[i].name;
+    for (int32_t i = 0; i < TEXT_COUNT; ++i)
+      EXPECT_NE(text_texture(p.textures, (TextId)i), nullptr) << text_info[i].name;
+  };
+  seams.ctx = &checked;
+  run_frame(program, seams);
+  EXPECT_TRUE(checked);
+  EXPECT_EQ(program.exit_code, 0);
+}
+
 TEST_F(Loop, IntroHandsOverInTheFrameItsClockReachesTheEnd) {
   int frames = 0;
   while (program.app.screen == SCREEN_INTRO && frames < 1000) {

@@ -7,7 +7,6 @@
 // magenta, moving sprites orange, rectangles the screen fills while it runs red, backdrops grey.
 // Identical neighbours (the 75 shells of a tank) get one label with their count.
 #include <SDL.h>
-#include <SDL_image.h>
 #include <SDL_ttf.h>
 #include <sys/stat.h>
 
@@ -19,6 +18,7 @@
 #include "app/window.h"
 #include "assets/layout.h"
 #include "assets/loader.h"
+#include "tools/png_file.h"
 
 namespace {
 
@@ -125,8 +125,10 @@ bool save_screen(Overlay& o, int screen, const std::string& out_dir, SDL_Surface
   SDL_RenderPresent(o.renderer);
   char path[512];
   snprintf(path, sizeof path, "%s/%s-%dx%d.png", out_dir.c_str(), SCREEN_NAMES[screen], o.width, o.height);
-  if (IMG_SavePNG(target, path) != 0) {
-    fprintf(stderr, "hxm-layout-overlay: cannot write %s: %s\n", path, IMG_GetError());
+  std::string why;
+  if (!write_png_rgba(path, (const unsigned char*)target->pixels, target->w, target->h,
+                      target->pitch, why)) {
+    fprintf(stderr, "hxm-layout-overlay: %s\n", why.c_str());
     return false;
   }
   printf("%s\n", path);

@@ -21,7 +21,6 @@
 // Every frame is 16 ms of virtual time unless paced otherwise, so frame 300 is 4.8 s after
 // start. The program ends after the last step.
 #include <SDL.h>
-#include <SDL_image.h>
 
 #include <cmath>
 #include <cstdio>
@@ -32,6 +31,7 @@
 #include <vector>
 
 #include "app/program.h"
+#include "tools/png_file.h"
 #include "tools/virtual_hub.h"
 
 namespace {
@@ -199,12 +199,14 @@ void save_shots(Program& p, void* ctx) {
     if (step.frame != s->frame || step.action != "shot") continue;
     int w = p.display.width, h = p.display.height;
     SDL_Surface* shot = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_RGBA32);
-    std::string path = s->out_dir + "/" + step.arg + ".png";
+    std::string path = s->out_dir + "/" + step.arg + ".png", why;
     if (!shot ||
         SDL_RenderReadPixels(p.clock.renderer, nullptr, SDL_PIXELFORMAT_RGBA32, shot->pixels,
-                             shot->pitch) != 0 ||
-        IMG_SavePNG(shot, path.c_str()) != 0) {
+                             shot->pitch) != 0) {
       fprintf(stderr, "hxm-screenshot: cannot save %s: %s\n", path.c_str(), SDL_GetError());
+      s->failures++;
+    } else if (!write_png_rgba(path, (const unsigned char*)shot->pixels, w, h, shot->pitch, why)) {
+      fprintf(stderr, "hxm-screenshot: %s\n", why.c_str());
       s->failures++;
     } else {
       printf("%s\n", path.c_str());

@@ -4,8 +4,6 @@
 // The output depends only on the input and the level (one frame per picture, one thread each).
 //
 //   hxm-pack-pictures LEVEL OUT_DIR PICTURE.png...   writes OUT_DIR/PICTURE.zst for each
-#include <SDL.h>
-#include <SDL_image.h>
 #include <zstd.h>
 
 #include <atomic>
@@ -17,6 +15,7 @@
 #include <vector>
 
 #include "assets/catalog.h"
+#include "tools/png_file.h"
 
 namespace {
 
@@ -30,24 +29,16 @@ std::string base_name(const std::string& path) {
 // A picture's pixels in the pack's layout, rows unpadded as the loader writes them; empty
 // with why set when the PNG cannot be read.
 std::vector<unsigned char> read_pixels(const std::string& png, std::string& why) {
-  std::vector<unsigned char> raw;
-  SDL_Surface* read = IMG_Load(png.c_str());
-  if (!read) {
-    why = IMG_GetError();
-    return raw;
+  std::vector<unsigned char> rgba, raw;
+  int w = 0, h = 0;
+  if (!read_png_rgba(png, rgba, w, h, why)) return raw;
+  static_assert(PICTURE_PACK_FORMAT == SDL_PIXELFORMAT_ARGB8888);
+  raw.resize(rgba.size());
+  for (size_t i = 0; i < rgba.size(); i += 4) {
+    const uint32_t argb = (uint32_t)rgba[i + 3] << 24 | (uint32_t)rgba[i] << 16 |
+                          (uint32_t)rgba[i + 1] << 8 | rgba[i + 2];
+    memcpy(&raw[i], &argb, 4);
   }
-  SDL_Surface* pixels = SDL_ConvertSurfaceFormat(read, PICTURE_PACK_FORMAT, 0);
-  SDL_FreeSurface(read);
-  if (!pixels) {
-    why = SDL_GetError();
-    return raw;
-  }
-  size_t row = (size_t)pixels->w * 4;
-  raw.resize(row * (size_t)pixels->h);
-  for (int y = 0; y < pixels->h; ++y)
-    memcpy(&raw[row * (size_t)y], (const unsigned char*)pixels->pixels + (size_t)pixels->pitch * y,
-           row);
-  SDL_FreeSurface(pixels);
   return raw;
 }
 
@@ -82,8 +73,7 @@ int main(int argc, char** argv) {
   std::string out_dir = argv[2];
   std::vector<std::string> pngs(argv + 3, argv + argc);
   std::vector<std::string> errors(pngs.size());
-  // Read on this thread (SDL's surface conversions share its format cache), then pack on
-  // every core: the packing is where the time goes.
+  // Read on this thread, then pack on every core: the packing is where the time goes.
   std::vector<std::vector<unsigned char>> pixels(pngs.size());
   for (size_t i = 0; i < pngs.size(); ++i) pixels[i] = read_pixels(pngs[i], errors[i]);
   std::atomic<size_t> next{0};

@@ -173,10 +173,11 @@ TEST_F(Package, IsNamedForItsVersionAndArchitecture) {
 TEST_F(Package, DependsOnTheLibrariesItLinksAndOnTheFont) {
   std::string depends = run("dpkg-deb -f " + shell_word(deb) + " Depends").text;
   // Found by dpkg-shlibdeps, so each library comes with its minimum version.
-  for (const char* library : {"libc6 (>=", "libsdl2-2.0-0 (>=", "libsdl2-image-2.0-0 (>=",
-                              "libsdl2-mixer-2.0-0 (>=", "libsdl2-ttf-2.0-0 (>=",
-                              "libsqlite3-0 (>="})
+  for (const char* library : {"libc6 (>=", "libsdl2-2.0-0 (>=", "libsdl2-mixer-2.0-0 (>=",
+                              "libsdl2-ttf-2.0-0 (>=", "libsqlite3-0 (>="})
     EXPECT_NE(depends.find(library), std::string::npos) << library << " in " << depends;
+  // The pictures are compiled in as packed pixels: no image library is needed.
+  EXPECT_EQ(depends.find("libsdl2-image"), std::string::npos) << depends;
   EXPECT_NE(depends.find("fonts-paratype"), std::string::npos) << depends;
 }
 
