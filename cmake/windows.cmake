@@ -41,7 +41,7 @@ target_link_libraries(hxm-link-probe PRIVATE setupapi winmm Threads::Threads)
 add_executable(hxm-discovery-test tests/wine/discovery_test.cpp link/sensor_link.cpp
                                   link/serial_port_win32.cpp)
 target_include_directories(hxm-discovery-test PRIVATE ${CMAKE_SOURCE_DIR})
-target_link_libraries(hxm-discovery-test PRIVATE Threads::Threads)
+target_link_libraries(hxm-discovery-test PRIVATE winmm Threads::Threads)
 
 # HXM-windows-x64.zip: hxm.exe (static: no DLL beside it), the font, the sounds, a README and
 # the licence, in one folder to unpack and start from.
