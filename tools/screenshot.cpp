@@ -8,7 +8,8 @@
 //             made from outside the program)
 //           | FRAME:hub:connect,PAD,MAC | FRAME:hub:hit,PAD,POWER,CHARGE | FRAME:hub:disconnect,PAD
 //             (a virtual hub takes the adapter's place; pads count from 1)
-//           | FRAME:wait:MS (real time, for the link thread to read what the hub sent)
+//           | FRAME:wait:MS (real time, for the link thread to read what the hub sent; after a
+//             hit, only until the link holds it, so the next frame takes it while fresh)
 //           | FRAME:pace:MS (after this frame each frame is MS of virtual time, 16 or more)
 //           | FRAME:stage:NAME (sets up a moment of a game that a script cannot aim for:
 //             duck_down, a shot where the duck nearest the centre is, which the next frame's
@@ -30,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include "app/lock_hold.h"
 #include "app/program.h"
 #include "tools/png_file.h"
 #include "tools/virtual_hub.h"
@@ -51,6 +53,7 @@ struct Script {
   uint32_t now = 0;
   uint32_t frame_ms = FRAME_MS;
   int failures = 0;
+  bool hit_sent = false;  // a hit went to the hub since the last wait
 };
 
 uint32_t virtual_ticks(void* ctx) { return ((Script*)ctx)->now; }
@@ -100,11 +103,32 @@ void hub_command(Script& s, const std::string& arg) {
   for (int i = 0; i < 200 && hub_opens(s.hub) == 0; ++i) SDL_Delay(10);
   int pad = 0, a = 0, b = 0;
   char mac[13] = {};
-  if (sscanf(arg.c_str(), "connect,%d,%12s", &pad, mac) == 2) hub_connect(s.hub, pad - 1, mac);
-  else if (sscanf(arg.c_str(), "hit,%d,%d,%d", &pad, &a, &b) == 3)
+  if (sscanf(arg.c_str(), "connect,%d,%12s", &pad, mac) == 2) {
+    hub_connect(s.hub, pad - 1, mac);
+  } else if (sscanf(arg.c_str(), "hit,%d,%d,%d", &pad, &a, &b) == 3) {
     hub_hit(s.hub, pad - 1, (uint8_t)a, (uint8_t)b);
-  else if (sscanf(arg.c_str(), "disconnect,%d", &pad) == 1) hub_disconnect(s.hub, pad - 1);
-  else fprintf(stderr, "hxm-screenshot: bad hub step %s\n", arg.c_str());
+    s.hit_sent = a > 0;
+  } else if (sscanf(arg.c_str(), "disconnect,%d", &pad) == 1) {
+    hub_disconnect(s.hub, pad - 1);
+  } else {
+    fprintf(stderr, "hxm-screenshot: bad hub step %s\n", arg.c_str());
+  }
+}
+
+bool hit_pending(const Program& p) {
+  if (!p.link) return false;
+  Hold hold(p.link->mutex);
+  for (const PadSlot& slot : p.link->pads)
+    if (slot.hit[3] != 0) return true;
+  return false;
+}
+
+// Real time for the link to read what the hub sent. A wait after a hit ends as soon as the link
+// holds it: a hit not taken soon after it came is stale, and the next frame must still see it.
+void wait_for_link(const Program& p, Script& s, uint32_t ms) {
+  const uint64_t end = SDL_GetTicks64() + ms;
+  while (SDL_GetTicks64() < end && !(s.hit_sent && hit_pending(p))) SDL_Delay(1);
+  s.hit_sent = false;
 }
 
 // A still shot whose point lies at the centre of the box of the duck nearest the middle.
@@ -179,7 +203,7 @@ void push_steps(Program& p, void* ctx) {
     } else if (step.action == "hub") {
       hub_command(*s, step.arg);
     } else if (step.action == "wait") {
-      SDL_Delay((uint32_t)atoi(step.arg.c_str()));
+      wait_for_link(p, *s, (uint32_t)atoi(step.arg.c_str()));
     } else if (step.action == "pace") {
       s->frame_ms = (uint32_t)atoi(step.arg.c_str());
     } else if (step.action == "stage") {
