@@ -1,8 +1,8 @@
 // Everything main owns for the run, and the loop that drives it.
 #pragma once
 
-#include "app/records.h"
-#include "app/sound_bank.h"
+#include "core/records.h"
+#include "assets/sound_bank.h"
 #include "assets/catalog.h"
 #include "assets/layout.h"
 #include "assets/loader.h"

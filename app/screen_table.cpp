@@ -1,3 +1,4 @@
+#include "ui/draw_list.h"
 #include "app/screen_table.h"
 
 #include "screens/device_screen.h"

@@ -1,7 +1,7 @@
 // The one window and renderer.
 #pragma once
 
-#include "app/records.h"
+#include "core/records.h"
 
 // Layout unit of an output height: height / 40 in integers, held as a float.
 float display_unit(int32_t height);

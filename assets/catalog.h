@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/records.h"
+#include "core/records.h"
 
 // Every slot of the catalog in order, from one table.
 #define HXM_IGNORE_IMAGE(name, w, h)

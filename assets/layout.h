@@ -33,11 +33,6 @@ struct LayoutTable {
 // Pure: the whole table from the output size, the pictures' sizes and the texts' sizes.
 void compute_layout(LayoutTable& layout, const LayoutInput& in);
 
-// `background` and then `barShadow`: the first drawing of every frame of screens 2 to 9.
-void draw_backdrop(const FrameClock& clock, const TextureCatalog& textures, const LayoutTable& layout);
-// `targetRings` and then `logo`: the intro's picture.
-void draw_intro(const FrameClock& clock, const TextureCatalog& textures, const LayoutTable& layout);
-
 // The table's fields as data, for tools and tests that walk all of them.
 enum LayoutFieldId : int16_t {
 #define LAYOUT_FIELD(name, ...) LF_##name,

@@ -189,17 +189,3 @@ void layout_device_screen(LayoutTable& L, const LayoutFrame& f) {
     *line.rect = text_centred(W / 2, panel_middle - m.h / 2.0f + line.offset, m);
   }
 }
-
-static void draw_picture(const FrameClock& clock, SDL_Texture* texture, const SDL_FRect& rect) {
-  SDL_RenderCopyF(clock.renderer, texture, nullptr, &rect);
-}
-
-void draw_backdrop(const FrameClock& clock, const TextureCatalog& textures, const LayoutTable& layout) {
-  draw_picture(clock, textures.background, layout.backgroundRect);
-  draw_picture(clock, textures.barShadow, layout.bottomBarRect);
-}
-
-void draw_intro(const FrameClock& clock, const TextureCatalog& textures, const LayoutTable& layout) {
-  draw_picture(clock, textures.targetRings, layout.introRingsRect);
-  draw_picture(clock, textures.logo, layout.introLogoRect);
-}

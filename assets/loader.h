@@ -4,7 +4,7 @@
 #include <atomic>
 #include <thread>
 
-#include "app/records.h"
+#include "core/records.h"
 #include "assets/catalog.h"
 #include "assets/layout.h"
 

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/lock_hold.h"
+#include "core/lock_hold.h"
 #include "store/record_store.h"
 #include "store/synthetic_hits.h"
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/sound_bank.h"
+#include "assets/sound_bank.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/lock_hold.h"
+#include "core/lock_hold.h"
 #include "app/program.h"
 #include "store/synthetic_hits.h"
 #include "tools/virtual_hub.h"

@@ -18,7 +18,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/lock_hold.h"
+#include "core/random.h"
+#include "core/lock_hold.h"
 #include "app/program.h"
 #include "tools/virtual_hub.h"
 

@@ -15,10 +15,10 @@ find_program(HXM_LAME lame REQUIRED)
 add_executable(hxm-synth ${CMAKE_SOURCE_DIR}/tools/sound_synth.cpp)
 target_include_directories(hxm-synth PRIVATE ${CMAKE_SOURCE_DIR} ${HXM_DEPS_INCLUDE_DIRS})
 
-file(READ ${CMAKE_SOURCE_DIR}/app/sound_bank.h HXM_SOUND_BANK_HEADER)
+file(READ ${CMAKE_SOURCE_DIR}/assets/sound_bank.h HXM_SOUND_BANK_HEADER)
 string(REGEX MATCHALL "sound/(mp3|wav)/[A-Za-z0-9]+\\.(mp3|wav)" HXM_SOUND_PATHS
        "${HXM_SOUND_BANK_HEADER}")
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/app/sound_bank.h)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/assets/sound_bank.h)
 set(HXM_MUSIC_WAV_DIR ${CMAKE_BINARY_DIR}/music_wav)
 set(HXM_SYNTH_OUTPUTS "")
 set(HXM_MUSIC_NAMES "")

@@ -1,3 +1,4 @@
+#include "core/random.h"
 #include "games/duck_hunt.h"
 
 #include <algorithm>
@@ -5,7 +6,7 @@
 #include <cstdlib>
 
 #include "games/games.h"
-#include "screens/draw_list.h"
+#include "ui/draw_list.h"
 
 namespace {
 

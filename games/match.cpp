@@ -1,10 +1,10 @@
 #include "games/match.h"
 
-#include "app/hit_test.h"
-#include "app/lock_hold.h"
+#include "ui/pointer_rect.h"
+#include "core/lock_hold.h"
 #include "games/games.h"
 #include "link/sensor_link.h"
-#include "screens/draw_list.h"
+#include "ui/draw_list.h"
 #include "screens/training_common.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "games/games.h"
-#include "screens/draw_list.h"
+#include "ui/draw_list.h"
 
 namespace {
 

@@ -1,9 +1,10 @@
+#include "core/random.h"
 #include "games/prospectors.h"
 
 #include <cstdio>
 
 #include "games/games.h"
-#include "screens/draw_list.h"
+#include "ui/draw_list.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "games/tanks.h"
 
 #include "games/games.h"
-#include "screens/draw_list.h"
+#include "ui/draw_list.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-#include "app/lock_hold.h"
-#include "app/worker_thread.h"
+#include "core/lock_hold.h"
+#include "core/worker_thread.h"
 #include "link/sensor_link.h"
 
 #include <cstring>

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "app/app_state.h"
+#include "core/app_state.h"
 #include "link/serial_port.h"
 
 constexpr int32_t PAD_COUNT = 4;

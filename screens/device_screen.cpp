@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/lock_hold.h"
-#include "app/hit_test.h"
+#include "core/lock_hold.h"
+#include "ui/pointer_rect.h"
 #include "link/sensor_link.h"
-#include "screens/draw_list.h"
+#include "ui/draw_list.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "app/records.h"
+#include "core/records.h"
 #include "assets/catalog.h"
 #include "assets/layout.h"
 

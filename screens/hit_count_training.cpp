@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <initializer_list>
 
-#include "screens/draw_list.h"
+#include "ui/draw_list.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "screens/menus.h"
 
-#include "app/hit_test.h"
-#include "screens/draw_list.h"
+#include "ui/pointer_rect.h"
+#include "ui/draw_list.h"
 
 namespace {
 

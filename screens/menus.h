@@ -1,7 +1,7 @@
 // Screens 2, 3 and 4: the main, training and competition menus.
 #pragma once
 
-#include "app/records.h"
+#include "core/records.h"
 #include "assets/catalog.h"
 #include "assets/layout.h"
 

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "app/hit_test.h"
-#include "screens/draw_list.h"
+#include "ui/pointer_rect.h"
+#include "ui/draw_list.h"
 #include "store/record_store.h"
 
 namespace {

@@ -1,9 +1,10 @@
+#include "core/random.h"
 #include "screens/reaction_training.h"
 
 #include <cstdio>
 
-#include "app/helpers.h"
-#include "screens/draw_list.h"
+#include "core/date_time.h"
+#include "ui/draw_list.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "app/records.h"
-#include "app/sound_bank.h"
+#include "core/records.h"
+#include "assets/sound_bank.h"
 #include "assets/catalog.h"
 #include "assets/layout.h"
 #include "screens/training_common.h"

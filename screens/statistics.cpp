@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "app/helpers.h"
-#include "app/hit_test.h"
-#include "screens/draw_list.h"
+#include "core/date_time.h"
+#include "ui/pointer_rect.h"
+#include "ui/draw_list.h"
 
 namespace {
 

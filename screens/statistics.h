@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "app/records.h"
+#include "core/records.h"
 #include "assets/catalog.h"
 #include "assets/layout.h"
 #include "screens/statistics_chart.h"

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/helpers.h"
+#include "core/date_time.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/records.h"
+#include "core/records.h"
 #include "store/record_store.h"
 
 // The stored rows as the chart reads them: a copy taken when the store's rows change, cut into

@@ -1,10 +1,10 @@
 #include "screens/training_common.h"
 
-#include "app/hit_test.h"
-#include "app/lock_hold.h"
-#include "app/sound_bank.h"
+#include "ui/pointer_rect.h"
+#include "core/lock_hold.h"
+#include "assets/sound_bank.h"
 #include "link/sensor_link.h"
-#include "screens/draw_list.h"
+#include "ui/draw_list.h"
 
 int32_t countdown_digit_at(float seconds) {
   if (seconds < 1.0f) return 3;

@@ -7,17 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/app_state.h"
-
-// A local date and time; all zero means "empty".
-struct DateTime {
-  int32_t year = 0;  // four digits
-  int32_t month = 0;  // 1-12
-  int32_t day = 0;
-  int32_t hour = 0;
-  int32_t minute = 0;
-  int32_t second = 0;
-};
+#include "core/app_state.h"
+#include "core/date_time.h"
 
 enum StoreRequestCode : int32_t {
   STORE_READ_ALL = 1,
@@ -169,30 +160,3 @@ bool store_read_rows(const char* path, void (*visit)(const StoredHit& hit, void*
 // A tie ranks the newer value first.
 int top_three_place(int32_t value, const int32_t best[3]);
 
-// The six date fields of a request or a row, as one DateTime and back.
-template <typename T>
-DateTime date_time_of(const T& r) {
-  return DateTime{r.year, r.month, r.day, r.hour, r.minute, r.second};
-}
-template <typename T>
-void set_date_time(T& r, const DateTime& t) {
-  r.year = t.year;
-  r.month = t.month;
-  r.day = t.day;
-  r.hour = t.hour;
-  r.minute = t.minute;
-  r.second = t.second;
-}
-
-bool date_time_empty(const DateTime& t);
-// "%d-%02d-%02d %02d:%02d:%02d" into `out` (at most size - 1 characters).
-void format_date_time(char* out, int size, const DateTime& t);
-// The hour holding `t`: minute and second 0, or both 59 for its end.
-DateTime hour_start_of(const DateTime& t);
-DateTime hour_end_of(const DateTime& t);
-// The current local date and time (time, then localtime).
-DateTime local_date_time();
-// The local date and time of a calendar time.
-DateTime local_date_time_at(int64_t t);
-// calendar_time of a DateTime: the true moment, under the zone's own summer-time rule.
-int64_t date_time_seconds(const DateTime& t);

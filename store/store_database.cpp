@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/helpers.h"
-#include "app/lock_hold.h"
+#include "core/date_time.h"
+#include "core/lock_hold.h"
 #include "store/store_internal.h"
 
 const char STORE_SCHEMA_SQL[] =

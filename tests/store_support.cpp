@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/lock_hold.h"
+#include "core/lock_hold.h"
 #include "tests/support.h"
 
 void StoreTest::SetUp() {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "ui/draw_list.h"
 #include "app/program.h"
 #include "assets/loader.h"
 #include "link/sensor_link.h"

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/lock_hold.h"
+#include "core/lock_hold.h"
 #include "app/program.h"
 #include "tests/game_support.h"
 #include "tests/support.h"

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/draw_list.h"
 #include "app/window.h"
 #include "assets/layout.h"
 #include "assets/loader.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <thread>
 
-#include "app/lock_hold.h"
+#include "core/lock_hold.h"
 #include "tests/link_support.h"
 #include "tests/support.h"
 #include "tools/hub_duel.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/lock_hold.h"
+#include "core/lock_hold.h"
 #include "tests/link_support.h"
 
 namespace {

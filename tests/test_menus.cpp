@@ -4,7 +4,8 @@
 
 #include <cmath>
 
-#include "app/hit_test.h"
+#include "ui/draw_list.h"
+#include "ui/pointer_rect.h"
 #include "app/input.h"
 #include "assets/loader.h"
 #include "screens/menus.h"

@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "app/lock_hold.h"
+#include "core/lock_hold.h"
 #include "app/program.h"
 #include "app/window.h"
 #include "link/sensor_link.h"
 #include "screens/power_training.h"
-#include "screens/draw_list.h"
+#include "ui/draw_list.h"
 #include "store/record_store.h"
 #include "tests/store_support.h"
 #include "tests/support.h"

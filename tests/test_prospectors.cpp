@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "games/prospectors.h"
-#include "screens/draw_list.h"
+#include "ui/draw_list.h"
 #include "tests/game_support.h"
 #include "tests/support.h"
 

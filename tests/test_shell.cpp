@@ -6,7 +6,8 @@
 
 #include <cmath>
 
-#include "app/hit_test.h"
+#include "core/random.h"
+#include "ui/pointer_rect.h"
 #include "app/input.h"
 #include "app/program.h"
 #include "app/window.h"

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/program.h"
-#include "app/sound_bank.h"
+#include "assets/sound_bank.h"
 #include "tests/support.h"
 
 namespace {

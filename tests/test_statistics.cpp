@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/lock_hold.h"
+#include "core/lock_hold.h"
 #include "app/window.h"
 #include "screens/statistics.h"
 #include "tests/support.h"

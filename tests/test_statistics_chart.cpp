@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/lock_hold.h"
+#include "ui/draw_list.h"
+#include "core/lock_hold.h"
 #include "app/window.h"
 #include "screens/statistics.h"
 #include "tests/support.h"

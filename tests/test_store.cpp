@@ -8,7 +8,7 @@
 #include <fstream>
 #include <random>
 
-#include "app/lock_hold.h"
+#include "core/lock_hold.h"
 #include "store/synthetic_hits.h"
 #include "tests/store_support.h"
 

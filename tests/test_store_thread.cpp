@@ -10,7 +10,7 @@
 #include <set>
 #include <thread>
 
-#include "app/lock_hold.h"
+#include "core/lock_hold.h"
 #include "store/store_internal.h"
 #include "tests/store_support.h"
 

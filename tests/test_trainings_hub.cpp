@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "app/lock_hold.h"
+#include "core/lock_hold.h"
 #include "app/program.h"
 #include "tests/support.h"
 #include "tools/virtual_hub.h"

@@ -4,8 +4,8 @@
 
 #include <SDL_mixer.h>
 
-#include "app/records.h"
-#include "app/sound_bank.h"
+#include "core/records.h"
+#include "assets/sound_bank.h"
 #include "link/sensor_link.h"
 #include "tests/support.h"
 

@@ -1,3 +1,4 @@
+#include "core/random.h"
 #include "tools/chaos.h"
 
 #include <SDL.h>
@@ -14,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/lock_hold.h"
+#include "core/lock_hold.h"
 #include "app/program.h"
 #include "tools/virtual_hub.h"
 

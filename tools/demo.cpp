@@ -7,7 +7,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/lock_hold.h"
+#include "core/random.h"
+#include "core/lock_hold.h"
 #include "app/program.h"
 #include "tools/virtual_hub.h"
 

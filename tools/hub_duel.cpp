@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "app/lock_hold.h"
+#include "core/lock_hold.h"
 #include "link/sensor_link.h"
 #include "tools/virtual_hub.h"
 

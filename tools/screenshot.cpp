@@ -31,7 +31,7 @@
 #include <string>
 #include <vector>
 
-#include "app/lock_hold.h"
+#include "core/lock_hold.h"
 #include "app/program.h"
 #include "tools/png_file.h"
 #include "tools/virtual_hub.h"

@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/sound_bank.h"
+#include "assets/sound_bank.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include <cstring>
 
-#include "app/lock_hold.h"
+#include "core/lock_hold.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/lock_hold.h"
+#include "core/lock_hold.h"
 #include "tools/virtual_hub.h"
 
 namespace {

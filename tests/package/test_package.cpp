@@ -17,7 +17,7 @@
 #include <string>
 #include <thread>
 
-#include "app/sound_bank.h"
+#include "assets/sound_bank.h"
 #include "store/synthetic_hits.h"
 #include "tests/store_support.h"
 #include "tests/support.h"

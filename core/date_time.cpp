@@ -1,16 +1,7 @@
-#include "app/helpers.h"
+#include "core/date_time.h"
 
-#include <cstdlib>
+#include <cstdio>
 #include <ctime>
-
-float random_between(float a, float b) {
-  static bool seeded = false;  // the one seeding of the C generator per run
-  if (!seeded) {
-    srand((unsigned)time(nullptr));
-    seeded = true;
-  }
-  return a + (float)rand() / (float)RAND_MAX * (b - a);
-}
 
 int64_t calendar_time(int year, int month, int day, int hour, int minute, int second) {
   struct tm t = {};
@@ -72,4 +63,48 @@ ClockFields clock_fields(int64_t seconds) {
   f.minute = (int)(rest / 60 % 60);
   f.second = (int)(rest % 60);
   return f;
+}
+
+bool date_time_empty(const DateTime& t) {
+  return t.year == 0 && t.month == 0 && t.day == 0 && t.hour == 0 && t.minute == 0 &&
+         t.second == 0;
+}
+
+void format_date_time(char* out, int size, const DateTime& t) {
+  snprintf(out, (size_t)size, "%d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
+           t.minute, t.second);
+}
+
+DateTime hour_start_of(const DateTime& t) {
+  DateTime h = t;
+  h.minute = 0;
+  h.second = 0;
+  return h;
+}
+
+DateTime hour_end_of(const DateTime& t) {
+  DateTime h = t;
+  h.minute = 59;
+  h.second = 59;
+  return h;
+}
+
+DateTime local_date_time() { return local_date_time_at((int64_t)time(nullptr)); }
+
+int64_t date_time_seconds(const DateTime& t) {
+  return calendar_time(t.year, t.month, t.day, t.hour, t.minute, t.second);
+}
+
+DateTime local_date_time_at(int64_t at) {
+  time_t when = (time_t)at;
+  struct tm local = {};
+  localtime_r(&when, &local);
+  DateTime t;
+  t.year = local.tm_year + 1900;
+  t.month = local.tm_mon + 1;
+  t.day = local.tm_mday;
+  t.hour = local.tm_hour;
+  t.minute = local.tm_min;
+  t.second = local.tm_sec;
+  return t;
 }

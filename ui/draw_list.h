@@ -1,4 +1,5 @@
-// Static screen pieces as data: which texture goes into which rectangle, back to front.
+// What screens and games draw with: static pieces as data (which texture goes into which
+// rectangle, back to front), run-time texts, fills, the backdrop and the intro.
 #pragma once
 
 #include "assets/catalog.h"
@@ -47,3 +48,8 @@ void draw_unsaved_sign(const FrameClock& clock, const TextureCatalog& textures,
                        const LayoutTable& layout, int32_t unsaved);
 // Where that sign goes: a square as high as the close cross, left of it.
 SDL_FRect unsaved_sign_rect(const LayoutTable& layout);
+
+// `background` and then `barShadow`: the first drawing of every frame of screens 2 to 9.
+void draw_backdrop(const FrameClock& clock, const TextureCatalog& textures, const LayoutTable& layout);
+// `targetRings` and then `logo`: the intro's picture.
+void draw_intro(const FrameClock& clock, const TextureCatalog& textures, const LayoutTable& layout);

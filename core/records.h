@@ -4,8 +4,7 @@
 #include <SDL.h>
 #include <cstdint>
 
-#include "app/app_state.h"
-#include "app/helpers.h"
+#include "core/app_state.h"
 
 // Scancodes the program reacts to.
 enum Key : int32_t {

@@ -1,4 +1,4 @@
-#include "screens/draw_list.h"
+#include "ui/draw_list.h"
 
 void draw_items(const FrameClock& clock, const TextureCatalog& textures, const LayoutTable& layout,
                 const DrawItem* items, int count) {
@@ -83,4 +83,22 @@ void draw_unsaved_sign(const FrameClock& clock, const TextureCatalog& textures,
   if (unsaved <= 0) return;
   SDL_FRect sign = unsaved_sign_rect(layout);
   SDL_RenderCopyF(clock.renderer, textures.warningSign, nullptr, &sign);
+}
+
+namespace {
+
+void draw_picture(const FrameClock& clock, SDL_Texture* texture, const SDL_FRect& rect) {
+  SDL_RenderCopyF(clock.renderer, texture, nullptr, &rect);
+}
+
+}  // namespace
+
+void draw_backdrop(const FrameClock& clock, const TextureCatalog& textures, const LayoutTable& layout) {
+  draw_picture(clock, textures.background, layout.backgroundRect);
+  draw_picture(clock, textures.barShadow, layout.bottomBarRect);
+}
+
+void draw_intro(const FrameClock& clock, const TextureCatalog& textures, const LayoutTable& layout) {
+  draw_picture(clock, textures.targetRings, layout.introRingsRect);
+  draw_picture(clock, textures.logo, layout.introLogoRect);
 }

@@ -3,7 +3,7 @@
 
 #include <SDL.h>
 
-#include "app/records.h"
+#include "core/records.h"
 
 // A point is inside when x <= px <= x + w and y <= py <= y + h: both edges count.
 bool event_in_rect(const PointerState& pointer, const SDL_Rect& rect);

@@ -1,4 +1,4 @@
-#include "app/hit_test.h"
+#include "ui/pointer_rect.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/sound_bank.h"
+#include "assets/sound_bank.h"
 
 #include <string>
 
