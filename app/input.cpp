@@ -2,7 +2,9 @@
 
 namespace {
 
-void handle_event(Program& p, const ScreenFunctions& (*lookup)(int32_t)) {
+using Bind = ScreenBinding (*)(Program& program, int32_t screen);
+
+void handle_event(Program& p, Bind bind) {
   const SDL_Event& e = p.pointer.event;
   switch (e.type) {
     case SDL_QUIT:
@@ -10,16 +12,22 @@ void handle_event(Program& p, const ScreenFunctions& (*lookup)(int32_t)) {
       break;
     case SDL_KEYDOWN:
       if (p.app.screen >= SCREEN_TRAINING_MENU) {
-        const ScreenFunctions& s = lookup(p.app.screen);
-        if (s.key) s.key(p, (int32_t)e.key.keysym.scancode);
+        ScreenBinding s = bind(p, p.app.screen);
+        if (s.def && s.def->key) {
+          ScreenContext c = screen_context(p, *s.def);
+          s.def->key(s.record, c, (int32_t)e.key.keysym.scancode);
+        }
       }
       break;
     case SDL_MOUSEBUTTONDOWN:
       if (e.button.button == SDL_BUTTON_LEFT) {
         p.pointer.left_down = 1;
         if (p.app.screen >= SCREEN_MAIN_MENU) {
-          const ScreenFunctions& s = lookup(p.app.screen);
-          if (s.click) s.click(p);
+          ScreenBinding s = bind(p, p.app.screen);
+          if (s.def && s.def->click) {
+            ScreenContext c = screen_context(p, *s.def);
+            s.def->click(s.record, c);
+          }
         }
       } else if (e.button.button == SDL_BUTTON_RIGHT) {
         p.pointer.right_down = 1;
@@ -36,14 +44,17 @@ void handle_event(Program& p, const ScreenFunctions& (*lookup)(int32_t)) {
 
 }  // namespace
 
-void dispatch_input(Program& p) { dispatch_input_with(p, screen_functions); }
+void dispatch_input(Program& p) { dispatch_input_with(p, screen_binding); }
 
-void dispatch_input_with(Program& p, const ScreenFunctions& (*lookup)(int32_t)) {
+void dispatch_input_with(Program& p, Bind bind) {
   SDL_GetMouseState(&p.pointer.x, &p.pointer.y);
-  const ScreenFunctions& current = lookup(p.app.screen);
-  if (current.poll) current.poll(p);
+  ScreenBinding current = bind(p, p.app.screen);
+  if (current.def && current.def->poll) {
+    ScreenContext c = screen_context(p, *current.def);
+    current.def->poll(current.record, c);
+  }
   while (SDL_PollEvent(&p.pointer.event)) {
     SDL_GetMouseState(&p.pointer.event_x, &p.pointer.event_y);
-    handle_event(p, lookup);  // reads the screen id afresh: a handler may have changed it
+    handle_event(p, bind);  // reads the screen id afresh: a handler may have changed it
   }
 }

@@ -1,4 +1,4 @@
-// Input dispatch: events routed to the current screen by id.
+// Input dispatch: events routed to the current screen's row.
 #pragma once
 
 #include "app/program.h"
@@ -7,5 +7,5 @@
 
 // Drains the event queue, routing key presses and left clicks to the current screen.
 void dispatch_input(Program& program);
-// The same with another binding of screens to functions (tests bind their own).
-void dispatch_input_with(Program& program, const ScreenFunctions& (*lookup)(int32_t screen));
+// The same with another binding of screens to rows (tests bind their own).
+void dispatch_input_with(Program& program, ScreenBinding (*bind)(Program& program, int32_t screen));

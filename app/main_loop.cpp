@@ -90,13 +90,7 @@ int start_up(Program& p, const SerialPortLayer& port) {
     p.loading = nullptr;
     return fail(7, nullptr);
   }
-  device_screen_reset(p.device_screen);
-  power_training_reset(p.power_training, p.display, p.layout);
-  reaction_reset(p.reaction);
-  hit_count_reset(p.hit_count);
-  statistics_init(p.statistics);
-  GameContext games = game_context(p);
-  init_games(p.games, games);
+  reset_screens(p);
   set_music_volume(p.sounds, INTRO_MUSIC_VOLUME);
   play_music(p.sounds.app_intro, 0);
   p.link = start_sensor_link(p.app, port);
@@ -127,8 +121,7 @@ void run_frame(Program& p, const LoopSeams& seams) {
   // A hit made on another screen must not act on this one.
   if (p.app.screen != p.framed_screen) clear_all_hits(p.link);
   p.framed_screen = p.app.screen;
-  const ScreenFunctions& screen = screen_functions(p.app.screen);
-  if (screen.frame) screen.frame(p);
+  run_screen(p);
 
   if (seams.before_present) seams.before_present(p, seams.ctx);
   SDL_RenderPresent(r);

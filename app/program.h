@@ -8,11 +8,7 @@
 #include "assets/loader.h"
 #include "games/games.h"
 #include "link/sensor_link.h"
-#include "screens/device_screen.h"
-#include "screens/power_training.h"
-#include "screens/hit_count_training.h"
-#include "screens/reaction_training.h"
-#include "screens/statistics.h"
+#include "screens/screens.h"
 #include "store/record_store.h"
 
 struct Program {
@@ -30,13 +26,8 @@ struct Program {
   // pointers in one place, so nothing can use a record after its thread let go of it.
   RecordStore* store = nullptr;
   SensorLink* link = nullptr;
-  DeviceScreenState device_screen;
-  PowerTrainingState power_training;
-  ReactionTrainingState reaction;
-  HitCountTrainingState hit_count;
-  StatisticsState statistics;
+  ScreenRecords screens;
   GameRecords games;
-  float intro_clock = 0.0f;  // seconds on the intro, never reset
   bool first_frame = true;
   int32_t framed_screen = 0;  // the screen the previous frame ran
   // The pictures still being made while the intro shows; null once all are in the catalog.
@@ -55,7 +46,6 @@ struct LoopSeams {
 LoopSeams real_loop_seams();
 
 enum : uint32_t { FRAME_MS = 16 };
-constexpr float INTRO_SECONDS = 4.3f;
 constexpr float BACKGROUND_MUSIC_AFTER = 10.0f;
 
 // Milliseconds to wait so a frame starts no earlier than 16 ms after last_tick;

@@ -1,17 +1,19 @@
-// The one place that binds screen ids to their functions.
+// The one place that binds screen ids to their rows and records.
 #pragma once
 
 #include "app/program.h"
 
-struct ScreenFunctions {
-  void (*frame)(Program& program) = nullptr;                // the per-frame sequence after clearing
-  void (*poll)(Program& program) = nullptr;                 // before the events are drained
-  void (*key)(Program& program, int32_t scancode) = nullptr;
-  void (*click)(Program& program) = nullptr;                // left button pressed
+// A screen's row and the record its functions are handed.
+struct ScreenBinding {
+  const ScreenDef* def = nullptr;  // null for ids outside 1-13
+  void* record = nullptr;
 };
+ScreenBinding screen_binding(Program& program, int32_t screen);
 
-// The functions of a screen id; ids outside 1-13 have none.
-const ScreenFunctions& screen_functions(int32_t screen);
+// What a row's functions are handed, gathered from the program's records; `back` is the row's.
+ScreenContext screen_context(Program& program, const ScreenDef& def);
 
-// What a game's functions are handed, gathered from the program's records.
-GameContext game_context(Program& program);
+// Start-up: every row's reset, each once.
+void reset_screens(Program& program);
+// The frame of the current screen: the backdrop, update, tick, draw and after-draw.
+void run_screen(Program& program);

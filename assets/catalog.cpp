@@ -86,6 +86,12 @@ SDL_Texture*& image_texture(TextureCatalog& catalog, ImageId id) {
 SDL_Texture*& text_texture(TextureCatalog& catalog, TextId id) {
   return at_offset(catalog, text_offsets[id]);
 }
+SDL_Texture* image_texture(const TextureCatalog& catalog, ImageId id) {
+  return image_texture(const_cast<TextureCatalog&>(catalog), id);
+}
+SDL_Texture* text_texture(const TextureCatalog& catalog, TextId id) {
+  return text_texture(const_cast<TextureCatalog&>(catalog), id);
+}
 
 void font_point_sizes(float unit, int sizes[5]) {
   static const float factors[5] = {1.0f, 1.5f, 2.5f, 3.5f, 6.0f};

@@ -55,6 +55,8 @@ static_assert(IMAGE_COUNT == 135 && TEXT_COUNT == 78);
 SDL_Texture*& catalog_slot(TextureCatalog& catalog, int32_t index);
 SDL_Texture*& image_texture(TextureCatalog& catalog, ImageId id);
 SDL_Texture*& text_texture(TextureCatalog& catalog, TextId id);
+SDL_Texture* image_texture(const TextureCatalog& catalog, ImageId id);
+SDL_Texture* text_texture(const TextureCatalog& catalog, TextId id);
 
 struct FontSet {
   TTF_Font* fontSmall = nullptr;   // U

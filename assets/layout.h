@@ -77,6 +77,8 @@ enum RectRole : uint8_t {
   ROLE_RUNTIME,    // the loader leaves it (partly) empty; the screen fills it
 };
 enum : int16_t { NO_ART = -1, EVERY_ELEMENT = -1 };
+// A menu row's target: a screen id, or one of these.
+enum : int16_t { TARGET_NONE = 0, TARGET_CLOSE = -1, TARGET_BACK = -2 };
 struct ScreenRect {
   uint16_t screens;     // bit s set: shown on screen s
   LayoutFieldId field;
@@ -86,6 +88,7 @@ struct ScreenRect {
   int16_t text;         // TextId drawn in it, or NO_ART
   int16_t cycle;        // > 0: element i shows art number (image or text) + i % cycle
   LayoutFieldId on;     // the button this label is centred on, or LF_NONE
+  int16_t target = TARGET_NONE;  // in a menu: what a click on it does
 };
 extern const ScreenRect screen_rects[];
 extern const int32_t SCREEN_RECT_COUNT;
@@ -95,3 +98,11 @@ constexpr uint16_t screen_bit(int32_t screen) { return (uint16_t)(1u << screen);
 constexpr uint16_t screen_bits(int32_t first, int32_t last) {
   return first > last ? 0 : (uint16_t)(screen_bit(first) | screen_bits(first + 1, last));
 }
+
+// A menu's table: the rows of screen_rects shown on that screen alone, which follow one
+// another in drawing order.
+struct MenuRows {
+  const ScreenRect* first = nullptr;
+  int32_t count = 0;
+};
+MenuRows menu_rows(int32_t screen);

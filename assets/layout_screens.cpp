@@ -54,6 +54,7 @@ constexpr uint16_t INTRO = screen_bit(SCREEN_INTRO), MAIN = screen_bit(SCREEN_MA
                    HIT_COUNT = screen_bit(SCREEN_HIT_COUNT_TRAINING), DEVICE = screen_bit(SCREEN_DEVICE),
                    TRUCKS = screen_bit(SCREEN_MONSTER_TRUCKS), TANKS = screen_bit(SCREEN_TANKS),
                    DUCKS = screen_bit(SCREEN_DUCK_HUNT), PROSPECTORS = screen_bit(SCREEN_PROSPECTORS);
+constexpr uint16_t BEYOND_MENUS = screen_bits(SCREEN_STATISTICS, SCREEN_PROSPECTORS);
 constexpr int16_t ALL = EVERY_ELEMENT;
 
 constexpr ScreenRect picture(uint16_t screens, LayoutFieldId field, int16_t image,
@@ -65,6 +66,12 @@ constexpr ScreenRect text(uint16_t screens, LayoutFieldId field, int16_t text_id
                           int16_t cycle = 0) {
   return {screens, field, index, role, NO_ART, text_id, cycle, on};
 }
+constexpr ScreenRect button(uint16_t screens, LayoutFieldId field, int16_t image, int16_t target) {
+  return {screens, field, 0, ROLE_BUTTON, image, NO_ART, 0, LF_NONE, target};
+}
+constexpr ScreenRect label(uint16_t screens, LayoutFieldId field, int16_t text_id, int16_t target) {
+  return {screens, field, 0, ROLE_TEXT, NO_ART, text_id, 0, LF_NONE, target};
+}
 constexpr ScreenRect runtime(uint16_t screens, LayoutFieldId field, int16_t index = 0) {
   return {screens, field, index, ROLE_RUNTIME, NO_ART, NO_ART, 0, LF_NONE};
 }
@@ -75,9 +82,9 @@ const ScreenRect screen_rects[] = {
     // Shared.
     picture(screen_bits(SCREEN_MAIN_MENU, SCREEN_DEVICE), LF_backgroundRect, IMG_background, ROLE_BACKDROP),
     picture(screen_bits(SCREEN_MAIN_MENU, SCREEN_PROSPECTORS), LF_bottomBarRect, IMG_barShadow),
-    picture(screen_bits(SCREEN_MAIN_MENU, SCREEN_PROSPECTORS), LF_closeButtonRect, IMG_closeCross, ROLE_BUTTON),
-    picture(screen_bits(SCREEN_MAIN_MENU, SCREEN_PROSPECTORS), LF_logoRect, IMG_logo),
-    picture(screen_bits(SCREEN_TRAINING_MENU, SCREEN_PROSPECTORS), LF_backButtonRect, IMG_ringBack, ROLE_BUTTON),
+    picture(BEYOND_MENUS, LF_closeButtonRect, IMG_closeCross, ROLE_BUTTON),
+    picture(BEYOND_MENUS, LF_logoRect, IMG_logo),
+    picture(BEYOND_MENUS, LF_backButtonRect, IMG_ringBack, ROLE_BUTTON),
     picture(TRAININGS | GAMES, LF_playButtonRect, IMG_ringPlay, ROLE_BUTTON),
     picture(STATISTICS | TRAININGS | GAMES, LF_repeatButtonRect, IMG_ringRepeat, ROLE_BUTTON),
     picture(TRAININGS | GAMES, LF_countdownRect, IMG_ringDigit3, ROLE_SOMETIMES),
@@ -90,41 +97,51 @@ const ScreenRect screen_rects[] = {
     picture(INTRO, LF_introRingsRect, IMG_targetRings, ROLE_BACKDROP),
     picture(INTRO, LF_introLogoRect, IMG_logo),
 
-    // Main menu: the labels sit under their rings.
-    picture(MAIN, LF_settingsButtonRect, IMG_ringGear, ROLE_BUTTON),
-    picture(MAIN, LF_trainingButtonRect, IMG_ringFist, ROLE_BUTTON),
-    text(MAIN, LF_trainingLabelRect, TXT_labelTraining),
-    picture(MAIN, LF_competitionButtonRect, IMG_ringRecords, ROLE_BUTTON),
-    text(MAIN, LF_competitionLabelRect, TXT_labelCompetition),
-    picture(MAIN, LF_statisticsButtonRect, IMG_ringStatistics, ROLE_BUTTON),
-    text(MAIN, LF_statisticsLabelRect, TXT_labelStatistics),
+    // The menus: each one's rows are its whole table, in drawing order; a row with a target
+    // takes clicks (first row under the pointer wins).
+    // Main menu: the labels sit under their rings and take clicks too.
+    button(MAIN, LF_closeButtonRect, IMG_closeCross, TARGET_CLOSE),
+    picture(MAIN, LF_logoRect, IMG_logo),
+    button(MAIN, LF_trainingButtonRect, IMG_ringFist, SCREEN_TRAINING_MENU),
+    label(MAIN, LF_trainingLabelRect, TXT_labelTraining, SCREEN_TRAINING_MENU),
+    button(MAIN, LF_competitionButtonRect, IMG_ringRecords, SCREEN_COMPETITION_MENU),
+    label(MAIN, LF_competitionLabelRect, TXT_labelCompetition, SCREEN_COMPETITION_MENU),
+    button(MAIN, LF_statisticsButtonRect, IMG_ringStatistics, SCREEN_STATISTICS),
+    label(MAIN, LF_statisticsLabelRect, TXT_labelStatistics, SCREEN_STATISTICS),
+    button(MAIN, LF_settingsButtonRect, IMG_ringGear, SCREEN_DEVICE),
 
     // Training menu: the labels are inside their rings.
-    picture(TRAINING_MENU, LF_hitPowerButtonRect, IMG_ringEmpty, ROLE_BUTTON),
+    button(TRAINING_MENU, LF_closeButtonRect, IMG_closeCross, TARGET_CLOSE),
+    button(TRAINING_MENU, LF_backButtonRect, IMG_ringBack, TARGET_BACK),
+    text(TRAINING_MENU, LF_trainingTitleRect, TXT_titleTraining),
+    picture(TRAINING_MENU, LF_logoRect, IMG_logo),
+    picture(TRAINING_MENU, LF_trainingEmblemRect, IMG_fighterSingle),
+    button(TRAINING_MENU, LF_hitPowerButtonRect, IMG_ringEmpty, SCREEN_POWER_TRAINING),
     text(TRAINING_MENU, LF_hitPowerLabelRect, TXT_labelHitPower, LF_hitPowerButtonRect),
-    picture(TRAINING_MENU, LF_reactionButtonRect, IMG_ringEmpty, ROLE_BUTTON),
+    button(TRAINING_MENU, LF_reactionButtonRect, IMG_ringEmpty, SCREEN_REACTION_TRAINING),
     text(TRAINING_MENU, LF_reactionLabel1Rect, TXT_labelReactionTime1, LF_reactionButtonRect),
     text(TRAINING_MENU, LF_reactionLabel2Rect, TXT_labelReactionTime2, LF_reactionButtonRect),
-    picture(TRAINING_MENU, LF_hitCountButtonRect, IMG_ringEmpty, ROLE_BUTTON),
+    button(TRAINING_MENU, LF_hitCountButtonRect, IMG_ringEmpty, SCREEN_HIT_COUNT_TRAINING),
     text(TRAINING_MENU, LF_hitCountLabel1Rect, TXT_labelHitCount1, LF_hitCountButtonRect),
     text(TRAINING_MENU, LF_hitCountLabel2Rect, TXT_labelHitCount2, LF_hitCountButtonRect),
-    text(TRAINING_MENU, LF_trainingTitleRect, TXT_titleTraining),
-    picture(TRAINING_MENU, LF_trainingEmblemRect, IMG_fighterSingle),
 
     // Competition menu.
-    picture(COMPETITION_MENU, LF_monsterTrucksButtonRect, IMG_ringEmpty, ROLE_BUTTON),
+    button(COMPETITION_MENU, LF_closeButtonRect, IMG_closeCross, TARGET_CLOSE),
+    button(COMPETITION_MENU, LF_backButtonRect, IMG_ringBack, TARGET_BACK),
+    text(COMPETITION_MENU, LF_competitionTitleRect, TXT_titleCompetition),
+    picture(COMPETITION_MENU, LF_logoRect, IMG_logo),
+    picture(COMPETITION_MENU, LF_competitionEmblemRect, IMG_fightersPair),
+    button(COMPETITION_MENU, LF_monsterTrucksButtonRect, IMG_ringEmpty, SCREEN_MONSTER_TRUCKS),
     text(COMPETITION_MENU, LF_monsterTrucksLabel1Rect, TXT_labelMonsterTrucks1, LF_monsterTrucksButtonRect),
     text(COMPETITION_MENU, LF_monsterTrucksLabel2Rect, TXT_labelMonsterTrucks2, LF_monsterTrucksButtonRect),
     text(COMPETITION_MENU, LF_monsterTrucksLabel3Rect, TXT_labelMonsterTrucks3, LF_monsterTrucksButtonRect),
-    picture(COMPETITION_MENU, LF_tanksButtonRect, IMG_ringEmpty, ROLE_BUTTON),
+    button(COMPETITION_MENU, LF_tanksButtonRect, IMG_ringEmpty, SCREEN_TANKS),
     text(COMPETITION_MENU, LF_tanksLabelRect, TXT_labelTanks, LF_tanksButtonRect),
-    picture(COMPETITION_MENU, LF_duckHuntButtonRect, IMG_ringEmpty, ROLE_BUTTON),
+    button(COMPETITION_MENU, LF_duckHuntButtonRect, IMG_ringEmpty, SCREEN_DUCK_HUNT),
     text(COMPETITION_MENU, LF_duckHuntLabel1Rect, TXT_labelDuckHunt1, LF_duckHuntButtonRect),
     text(COMPETITION_MENU, LF_duckHuntLabel2Rect, TXT_labelDuckHunt2, LF_duckHuntButtonRect),
-    picture(COMPETITION_MENU, LF_prospectorsButtonRect, IMG_ringEmpty, ROLE_BUTTON),
+    button(COMPETITION_MENU, LF_prospectorsButtonRect, IMG_ringEmpty, SCREEN_PROSPECTORS),
     text(COMPETITION_MENU, LF_prospectorsLabelRect, TXT_labelProspectors, LF_prospectorsButtonRect),
-    text(COMPETITION_MENU, LF_competitionTitleRect, TXT_titleCompetition),
-    picture(COMPETITION_MENU, LF_competitionEmblemRect, IMG_fightersPair),
 
     // Player labels (the digit stands for the text the screen writes there).
     text(GAMES, LF_playerLabelLeftRect, TXT_labelPlayerGrey),
@@ -308,3 +325,16 @@ const ScreenRect screen_rects[] = {
     runtime(PROSPECTORS, LF_dynamiteSecondsRect),
 };
 const int32_t SCREEN_RECT_COUNT = (int32_t)(sizeof screen_rects / sizeof screen_rects[0]);
+
+MenuRows menu_rows(int32_t screen) {
+  MenuRows rows;
+  for (int32_t e = 0; e < SCREEN_RECT_COUNT; ++e) {
+    if (screen_rects[e].screens != screen_bit(screen)) {
+      if (rows.count > 0) break;
+      continue;
+    }
+    if (rows.count == 0) rows.first = &screen_rects[e];
+    rows.count++;
+  }
+  return rows;
+}

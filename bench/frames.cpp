@@ -65,16 +65,15 @@ double thread_cpu_ms() {
 // machine does not inflate.
 template <typename Prepare>
 void time_screen(Program& p, int32_t screen, const char* label, Prepare prepare) {
-  const ScreenFunctions& f = screen_functions(screen);
   std::vector<double> ms, cpu;
   for (int i = 0; i < 300; ++i) {
     prepare();
     p.app.screen = screen;
-    p.intro_clock = 0;
+    p.screens.intro.clock = 0;
     p.clock.dt = 0.016f;
     auto t0 = std::chrono::steady_clock::now();
     double c0 = thread_cpu_ms();
-    f.frame(p);
+    run_screen(p);
     cpu.push_back(thread_cpu_ms() - c0);
     auto t1 = std::chrono::steady_clock::now();
     ms.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
@@ -89,7 +88,7 @@ void time_screen(Program& p, int32_t screen, const char* label, Prepare prepare)
 // frames with random power; returns the record as it was in the frame `load` found busiest.
 template <typename Game, typename Load>
 Game play_busiest(Program& p, const GameDef& def, Game& game, int every, Load load) {
-  GameContext c = game_context(p);
+  GameContext c = screen_context(p, game_screen);
   def.reset(&game, c);
   game.match.playing = 1;
   Game busiest = game;
@@ -133,7 +132,7 @@ void time_busiest_games(Program& p) {
   time_screen(p, SCREEN_PROSPECTORS, "13 most", [&] { mine = cave; });
   printf("peak lists: %zu ducks, %zu shots, %zu feather bursts; %zu stones (%zu at the busiest, %s)\n",
          ducks, shots, feathers, stones, cave.gems.size(), cave.match.game_over ? "after the burst" : "before the burst");
-  GameContext c = game_context(p);
+  GameContext c = screen_context(p, game_screen);
   duck_hunt_game.reset(&hunt, c);
   prospectors_game.reset(&mine, c);
 }
@@ -163,10 +162,9 @@ int main() {
       fprintf(stderr, "frames: %s\n", SDL_GetError());
       return 1;
     }
-    GameContext games = game_context(*p);
-    init_games(p->games, games);
+    reset_screens(*p);
     for (int32_t screen = SCREEN_INTRO; screen < SCREEN_COUNT; ++screen) {
-      if (!screen_functions(screen).frame) continue;
+      if (!screen_binding(*p, screen).def) continue;
       char label[8];
       snprintf(label, sizeof label, "%d", screen);
       time_screen(*p, screen, label, [] {});

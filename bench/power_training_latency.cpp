@@ -51,7 +51,7 @@ struct Watch {
 };
 void stamp_recorded(Program& p, void* ctx) {
   Watch& w = *(Watch*)ctx;
-  if (w.recorded_at == 0.0 && p.power_training.animating == 1) w.recorded_at = now_ms();
+  if (w.recorded_at == 0.0 && p.screens.power_training.animating == 1) w.recorded_at = now_ms();
 }
 
 // Also collects the duration of every frame run while waiting, for telling the link's share
@@ -77,7 +77,7 @@ std::vector<double> wire_to_screen(std::vector<double>& frames) {
   LoopSeams seams = real_loop_seams();
   seams.before_present = stamp_recorded;
   seams.ctx = &watch;
-  PowerTrainingState& s = p->power_training;
+  PowerTrainingState& s = p->screens.power_training;
   while (s.pad.selected_pad != 1) run_frame(*p, seams);
 
   for (int32_t i = 0; i < HITS; ++i) {

@@ -46,7 +46,7 @@ struct Attempt {
 
 void note_signal(Program& p, void* ctx) {
   Attempt& a = *(Attempt*)ctx;
-  if (a.signal_ms == 0.0 && p.reaction.measuring == 1 && p.reaction.signal_pending == 0)
+  if (a.signal_ms == 0.0 && p.screens.reaction.measuring == 1 && p.screens.reaction.signal_pending == 0)
     a.drawn = true;
 }
 
@@ -97,9 +97,9 @@ int main() {
   std::vector<double> error, frame_ms;
   for (int32_t i = 0; i < ATTEMPTS; ++i) {
     attempt = Attempt{};
-    reaction_key(KEY_SPACE, p->app, p->reaction, p->sounds);
-    p->reaction.countdown.countdown_time = 2.9f;
-    p->reaction.delay = random_between(0.3f, 0.8f);
+    reaction_key(KEY_SPACE, p->app, p->screens.reaction, p->sounds);
+    p->screens.reaction.countdown.countdown_time = 2.9f;
+    p->screens.reaction.delay = random_between(0.3f, 0.8f);
     while (!attempt.drawn) run_frame(*p, seams);
     attempt.signal_ms = now_ms();
 
@@ -111,12 +111,12 @@ int main() {
       hub_hit(*hub, 0, 100, 80);
       written_ms = now_ms();
     });
-    while (p->reaction.measuring == 1) {
+    while (p->screens.reaction.measuring == 1) {
       run_frame(*p, seams);
       frame_ms.push_back(p->clock.dt * 1000.0);
     }
     hitter.join();
-    double shown_ms = (p->reaction.stopwatch - p->reaction.delay) * 1000.0;
+    double shown_ms = (p->screens.reaction.stopwatch - p->screens.reaction.delay) * 1000.0;
     error.push_back(shown_ms - (written_ms - attempt.signal_ms));
   }
   shut_down(*p);

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/program.h"
+#include "app/screen_table.h"
 #include "app/window.h"
 #include "assets/loader.h"
 #include "store/synthetic_hits.h"
@@ -49,22 +50,23 @@ enum Kind { STILL, MOVING, PER_ROW };
 
 // One frame of the screen's own work; the renderer's queue is flushed so the drawing is done.
 void frame(Program& p, Kind kind, int i) {
-  if (kind == MOVING) statistics_move_window(p.statistics, p.store, i % 2 ? STEP_EARLIER : STEP_LATER);
+  if (kind == MOVING) statistics_move_window(p.screens.statistics, p.store, i % 2 ? STEP_EARLIER : STEP_LATER);
   if (kind == PER_ROW) {
-    statistics_read_store(p.statistics, p.store);
-    statistics_draw_per_row(p.clock, p.statistics, p.textures, p.layout, p.display, p.palette, p.fonts);
+    statistics_read_store(p.screens.statistics, p.store);
+    statistics_draw_per_row(p.clock, p.screens.statistics, p.textures, p.layout, p.display, p.palette, p.fonts);
   } else {
-    statistics_update(p.statistics, p.store, p.layout, p.display);
-    statistics_draw(p.clock, p.statistics, p.textures, p.layout, p.display, p.palette, p.fonts);
+    ScreenContext c = screen_context(p, statistics_screen);
+    statistics_update(p.screens.statistics, c);
+    statistics_draw(p.screens.statistics, c);
   }
   SDL_RenderFlush(p.clock.renderer);
 }
 
 Figures measure(Program& p, Kind kind, int frames) {
   // The window starts as the whole stored period each time, so every kind draws every row.
-  p.statistics.mode = kind == MOVING ? MODE_CUSTOM : MODE_ALL_TIME;
-  p.statistics.custom_from = p.statistics.view.data_first;
-  p.statistics.custom_to = p.statistics.view.data_last;
+  p.screens.statistics.mode = kind == MOVING ? MODE_CUSTOM : MODE_ALL_TIME;
+  p.screens.statistics.custom_from = p.screens.statistics.view.data_first;
+  p.screens.statistics.custom_to = p.screens.statistics.view.data_last;
   frame(p, kind, 0);  // rows copied and bars laid once, as on entering the screen
   std::vector<double> ms;
   for (int i = 1; i <= frames; ++i) {
@@ -127,9 +129,9 @@ int main(int argc, char** argv) {
     double read_ms = cpu_ms() - t0;
 
     p->store = store;
-    p->statistics = StatisticsState{};
-    statistics_init(p->statistics);
-    statistics_read_store(p->statistics, store);
+    p->screens.statistics = StatisticsState{};
+    statistics_init(p->screens.statistics);
+    statistics_read_store(p->screens.statistics, store);
     const int per_row_frames = hits >= 1000000 ? 3 : hits >= 100000 ? 20 : 100;
     Figures still = measure(*p, STILL, 300);
     Figures moving = measure(*p, MOVING, hits >= 1000000 ? 30 : 300);

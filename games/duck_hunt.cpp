@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "games/games.h"
 #include "ui/draw_list.h"
 
 namespace {
@@ -308,10 +307,14 @@ void after_draw(void* record, GameContext&) {
 }  // namespace
 
 const GameDef duck_hunt_game = {
-    SCREEN_DUCK_HUNT,
-    &SoundBank::ducks_background,
-    98, 20,
-    [](GameRecords& games) -> void* { return &games.duck_hunt; },
-    [](void* record) -> MatchState& { return game_of(record).match; },
-    reset, hit, update, draw, after_draw, nullptr,
+    .screen = SCREEN_DUCK_HUNT,
+    .music = &SoundBank::ducks_background,
+    .music_volume = 98,
+    .countdown_volume = 20,
+    .match = [](void* record) -> MatchState& { return game_of(record).match; },
+    .reset = reset,
+    .hit = hit,
+    .update = update,
+    .draw = draw,
+    .after_draw = after_draw,
 };

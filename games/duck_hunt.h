@@ -51,4 +51,4 @@ struct DuckHuntGame {
   std::vector<FeatherBurst> feathers;
 };
 
-extern const struct GameDef duck_hunt_game;
+extern const GameDef duck_hunt_game;

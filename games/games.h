@@ -1,5 +1,5 @@
-// The four games as data: one row each, read by the screen table's one game adapter. A new
-// game is one file pair and one row here.
+// The four games as data: the registry binds each game's row to its record, and one screen row
+// runs them all through the match. A new game is one file pair, one record here and one row.
 #pragma once
 
 #include <cstdint>
@@ -18,32 +18,20 @@ struct GameRecords {
   ProspectorsGame prospectors;
 };
 
-struct GameDef {
-  int32_t screen;
-  Mix_Music* SoundBank::*music;
-  int32_t music_volume;      // at the start and after the countdown
-  int32_t countdown_volume;  // during the countdown
+struct GameEntry {
+  const GameDef* def;
   void* (*record)(GameRecords& games);
-  MatchState& (*match)(void* record);
-  // The game's full reset (its own fields and match_reset).
-  void (*reset)(void* record, GameContext& context);
-  // One player's hit of power > 0 while playing.
-  void (*hit)(void* record, Side side, int32_t power, GameContext& context);
-  // The game's own rules, between the music start and the countdown.
-  void (*update)(void* record, GameContext& context);
-  // The scene under the heads-up layer; reads state only.
-  void (*draw)(const void* record, GameContext& context);
-  // State the drawing sequence advances (animation ages), run right after the draw; may be null.
-  void (*after_draw)(void* record, GameContext& context);
-  // Drawn between the game-over shade and the medals; may be null.
-  void (*draw_over)(const void* record, GameContext& context);
 };
 
 // One row per game, in screen order.
-extern const GameDef* const game_defs[];
+extern const GameEntry game_entries[];
 extern const int32_t GAME_COUNT;
 
+// The entry of a game screen id; null for any other screen.
+const GameEntry* game_entry(int32_t screen);
 // The row of a game screen id; null for any other screen.
 const GameDef* game_for_screen(int32_t screen);
-// Start-up: every game's reset, then its countdown fields cleared.
-void init_games(GameRecords& games, GameContext& context);
+
+// The screen row every game shares; its record is the GameRecords, and the game is the one
+// the current screen id names. Its reset is every game's, with the countdown fields cleared.
+extern const ScreenDef game_screen;

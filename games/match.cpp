@@ -74,7 +74,7 @@ void step_pad(const MatchState& m, int32_t& pad, int32_t other) {
 // Back to the games menu with the application's music.
 void leave(const GameDef& game, void* record, GameContext& c) {
   game.reset(record, c);
-  c.app.screen = SCREEN_COMPETITION_MENU;
+  go_back(c);
   c.app.music_started = 1;
   set_music_volume(c.sounds, BACKGROUND_MUSIC_VOLUME);
   play_music(c.sounds.app_background, -1);

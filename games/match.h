@@ -1,6 +1,6 @@
 // The two-player match that every game runs: pad assignment, hit intake, the start
 // countdown, buttons and keys, medals and the heads-up layer. A game embeds one MatchState
-// and hands the match its own rules through a GameDef row (games/games.h).
+// and hands the match its own rules through a GameDef row.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,7 @@
 #include "assets/sound_bank.h"
 #include "assets/catalog.h"
 #include "assets/layout.h"
+#include "ui/screen.h"
 
 struct SensorLink;
 
@@ -28,21 +29,30 @@ struct MatchState {
 
 enum Side : int32_t { SIDE_LEFT = 0, SIDE_RIGHT = 1 };
 
-// Everything a game's functions may read or change, gathered by the screen table each call.
-struct GameContext {
-  const FrameClock& clock;
-  const Display& display;
-  const Palette& palette;
-  SoundBank& sounds;
-  const TextureCatalog& textures;
-  LayoutTable& layout;  // games move their sprites and the medals through it
-  const FontSet& fonts;
-  AppState& app;
-  const PointerState& pointer;
-  SensorLink* link;
-};
+// A game's functions get what every screen's get.
+using GameContext = ScreenContext;
 
-struct GameDef;
+// One game as a row: its music and the rules it hands the match. The registry
+// (games/games.h) binds each row to its record.
+struct GameDef {
+  int32_t screen = 0;
+  Mix_Music* SoundBank::*music = nullptr;
+  int32_t music_volume = 0;      // at the start and after the countdown
+  int32_t countdown_volume = 0;  // during the countdown
+  MatchState& (*match)(void* record) = nullptr;
+  // The game's full reset (its own fields and match_reset).
+  void (*reset)(void* record, GameContext& context) = nullptr;
+  // One player's hit of power > 0 while playing.
+  void (*hit)(void* record, Side side, int32_t power, GameContext& context) = nullptr;
+  // The game's own rules, between the music start and the countdown.
+  void (*update)(void* record, GameContext& context) = nullptr;
+  // The scene under the heads-up layer; reads state only.
+  void (*draw)(const void* record, GameContext& context) = nullptr;
+  // State the drawing sequence advances (animation ages), run right after the draw; may be null.
+  void (*after_draw)(void* record, GameContext& context) = nullptr;
+  // Drawn between the game-over shade and the medals; may be null.
+  void (*draw_over)(const void* record, GameContext& context) = nullptr;
+};
 
 // The match part of every reset: flags and assignments cleared, all sound stopped. The
 // countdown fields are left alone (no reset happens while it runs).

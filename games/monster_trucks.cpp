@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "games/games.h"
 #include "ui/draw_list.h"
 
 namespace {
@@ -238,10 +237,13 @@ void draw(const void* record, GameContext& c) {
 }  // namespace
 
 const GameDef monster_trucks_game = {
-    SCREEN_MONSTER_TRUCKS,
-    &SoundBank::monsters_background,
-    60, 10,
-    [](GameRecords& games) -> void* { return &games.monster_trucks; },
-    [](void* record) -> MatchState& { return game_of(record).match; },
-    reset, hit, update, draw, nullptr, nullptr,
+    .screen = SCREEN_MONSTER_TRUCKS,
+    .music = &SoundBank::monsters_background,
+    .music_volume = 60,
+    .countdown_volume = 10,
+    .match = [](void* record) -> MatchState& { return game_of(record).match; },
+    .reset = reset,
+    .hit = hit,
+    .update = update,
+    .draw = draw,
 };

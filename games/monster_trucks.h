@@ -34,4 +34,4 @@ struct MonsterTrucksGame {
   TruckAnimation right;  // the orange truck
 };
 
-extern const struct GameDef monster_trucks_game;
+extern const GameDef monster_trucks_game;

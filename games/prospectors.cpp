@@ -3,7 +3,6 @@
 
 #include <cstdio>
 
-#include "games/games.h"
 #include "ui/draw_list.h"
 
 namespace {
@@ -287,10 +286,15 @@ void after_draw(void* record, GameContext& c) {
 }  // namespace
 
 const GameDef prospectors_game = {
-    SCREEN_PROSPECTORS,
-    &SoundBank::crafters_background,
-    78, 20,
-    [](GameRecords& games) -> void* { return &games.prospectors; },
-    [](void* record) -> MatchState& { return game_of(record).match; },
-    reset, hit, update, draw, after_draw, draw_over,
+    .screen = SCREEN_PROSPECTORS,
+    .music = &SoundBank::crafters_background,
+    .music_volume = 78,
+    .countdown_volume = 20,
+    .match = [](void* record) -> MatchState& { return game_of(record).match; },
+    .reset = reset,
+    .hit = hit,
+    .update = update,
+    .draw = draw,
+    .after_draw = after_draw,
+    .draw_over = draw_over,
 };

@@ -36,4 +36,4 @@ struct ProspectorsGame {
   int32_t minutes = 3, seconds = 0, millis = 0;  // the clock as shown; millis blinks the colon
 };
 
-extern const struct GameDef prospectors_game;
+extern const GameDef prospectors_game;

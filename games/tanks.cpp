@@ -1,6 +1,5 @@
 #include "games/tanks.h"
 
-#include "games/games.h"
 #include "ui/draw_list.h"
 
 namespace {
@@ -140,10 +139,13 @@ int32_t tank_log_state(int32_t row, int32_t landed) {
 }
 
 const GameDef tanks_game = {
-    SCREEN_TANKS,
-    &SoundBank::tanks_background,
-    80, 20,
-    [](GameRecords& games) -> void* { return &games.tanks; },
-    [](void* record) -> MatchState& { return game_of(record).match; },
-    reset, hit, update, draw, nullptr, nullptr,
+    .screen = SCREEN_TANKS,
+    .music = &SoundBank::tanks_background,
+    .music_volume = 80,
+    .countdown_volume = 20,
+    .match = [](void* record) -> MatchState& { return game_of(record).match; },
+    .reset = reset,
+    .hit = hit,
+    .update = update,
+    .draw = draw,
 };

@@ -38,4 +38,4 @@ struct TanksGame {
 // 1 cracked, 2 splitting, 3 shattered. Row 0 lies nearest the tanks.
 int32_t tank_log_state(int32_t row, int32_t landed);
 
-extern const struct GameDef tanks_game;
+extern const GameDef tanks_game;

@@ -143,8 +143,11 @@ void device_screen_make_texts(const FrameClock& c, DeviceScreenState& s, const P
               t.*pad_art[k].mac_value);
 }
 
-void draw_device_screen(const FrameClock& c, const DeviceScreenState& s, const Palette& palette,
-                        const TextureCatalog& t, const LayoutTable& l) {
+void draw_device_screen(const DeviceScreenState& s, ScreenContext& ctx) {
+  const FrameClock& c = ctx.clock;
+  const Palette& palette = ctx.palette;
+  const TextureCatalog& t = ctx.textures;
+  const LayoutTable& l = ctx.layout;
   draw_items(c, t, l, frame_items);
   for (int k = 0; k < 4; ++k) SDL_RenderCopyF(c.renderer, t.plate, nullptr, &l.padPlateRect[k]);
   for (int k = 0; k < 4; ++k) SDL_RenderCopy(c.renderer, t.labelMacAddress, nullptr, &l.macLabelRect[k]);
@@ -182,8 +185,9 @@ void draw_device_screen(const FrameClock& c, const DeviceScreenState& s, const P
   if (s.strike_dialog == 1) draw_dialog(c, palette, t, l, strike_lines);
 }
 
-void click_device_screen(const PointerState& p, DeviceScreenState& s, AppState& app,
-                         const LayoutTable& l) {
+void click_device_screen(DeviceScreenState& s, ScreenContext& c) {
+  const PointerState& p = c.pointer;
+  const LayoutTable& l = c.layout;
   for (int k = 0; k < 4; ++k) {
     if (event_in_frect(p, l.macWarningRect[k])) {
       if (s.missing[k][MAC_MISSING] == 1) s.reconnect_dialog = 1;
@@ -200,10 +204,34 @@ void click_device_screen(const PointerState& p, DeviceScreenState& s, AppState& 
     return;
   }
   if (event_in_frect(p, l.closeButtonRect)) {
-    if (!device_screen_busy(s)) app.running = 0;
+    if (!device_screen_busy(s)) c.app.running = 0;
     return;
   }
   if (event_in_frect(p, l.backButtonRect)) {
-    if (!device_screen_busy(s)) app.screen = SCREEN_MAIN_MENU;
+    if (!device_screen_busy(s)) go_back(c);
   }
 }
+
+void device_screen_key(DeviceScreenState& s, ScreenContext& c, int32_t scancode) {
+  if (scancode == KEY_ESCAPE && !device_screen_busy(s)) go_back(c);
+}
+
+namespace {
+
+void reset(DeviceScreenState& s, ScreenContext&) { device_screen_reset(s); }
+void update(DeviceScreenState& s, ScreenContext& c) {
+  device_screen_update(s, c.link);
+  device_screen_make_texts(c.clock, s, c.palette, c.fonts, c.textures);
+}
+
+}  // namespace
+
+const ScreenDef device_screen = {
+    .screen = SCREEN_DEVICE,
+    .back = SCREEN_MAIN_MENU,
+    .reset = row<DeviceScreenState, reset>,
+    .update = row<DeviceScreenState, update>,
+    .draw = row_draw<DeviceScreenState, draw_device_screen>,
+    .key = row_key<DeviceScreenState, device_screen_key>,
+    .click = row<DeviceScreenState, click_device_screen>,
+};

@@ -8,6 +8,7 @@
 #include "core/records.h"
 #include "assets/catalog.h"
 #include "assets/layout.h"
+#include "ui/screen.h"
 
 struct SensorLink;
 
@@ -46,8 +47,9 @@ void device_screen_update(DeviceScreenState& state, SensorLink* link);
 void device_screen_make_texts(const FrameClock& clock, DeviceScreenState& state,
                               const Palette& palette, const FontSet& fonts,
                               TextureCatalog& textures);
-void draw_device_screen(const FrameClock& clock, const DeviceScreenState& state,
-                        const Palette& palette, const TextureCatalog& textures,
-                        const LayoutTable& layout);
-void click_device_screen(const PointerState& pointer, DeviceScreenState& state, AppState& app,
-                         const LayoutTable& layout);
+void draw_device_screen(const DeviceScreenState& state, ScreenContext& c);
+void click_device_screen(DeviceScreenState& state, ScreenContext& c);
+// Escape leaves unless one of the dialogs is open.
+void device_screen_key(DeviceScreenState& state, ScreenContext& c, int32_t scancode);
+
+extern const ScreenDef device_screen;

@@ -190,3 +190,32 @@ void hit_count_click(const PointerState& pointer, HitCountTrainingState& s, AppS
 void hit_count_key(int32_t scancode, AppState& app, HitCountTrainingState& s, const SoundBank& sounds) {
   press(training_control_of_key(scancode), s, app, sounds);
 }
+
+namespace {
+
+void reset(HitCountTrainingState& s, ScreenContext&) { hit_count_reset(s); }
+void update(HitCountTrainingState& s, ScreenContext& c) { hit_count_update(s, c.link, c.sounds); }
+void tick(HitCountTrainingState& s, ScreenContext& c) {
+  hit_count_tick(s, c.clock, c.sounds);
+  hit_count_make_texts(s);
+}
+void draw(const HitCountTrainingState& s, ScreenContext& c) {
+  hit_count_draw(c.clock, s, c.palette, c.display, c.textures, c.layout, c.fonts);
+}
+void click(HitCountTrainingState& s, ScreenContext& c) { hit_count_click(c.pointer, s, c.app, c.sounds, c.layout); }
+void key(HitCountTrainingState& s, ScreenContext& c, int32_t scancode) {
+  hit_count_key(scancode, c.app, s, c.sounds);
+}
+
+}  // namespace
+
+const ScreenDef hit_count_training_screen = {
+    .screen = SCREEN_HIT_COUNT_TRAINING,
+    .back = SCREEN_TRAINING_MENU,
+    .reset = row<HitCountTrainingState, reset>,
+    .update = row<HitCountTrainingState, update>,
+    .tick = row<HitCountTrainingState, tick>,
+    .draw = row_draw<HitCountTrainingState, draw>,
+    .key = row_key<HitCountTrainingState, key>,
+    .click = row<HitCountTrainingState, click>,
+};

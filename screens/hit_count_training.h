@@ -9,6 +9,7 @@
 #include "assets/sound_bank.h"
 #include "assets/catalog.h"
 #include "assets/layout.h"
+#include "ui/screen.h"
 #include "screens/training_common.h"
 
 struct SensorLink;
@@ -62,3 +63,4 @@ void hit_count_click(const PointerState& pointer, HitCountTrainingState& state, 
                      const SoundBank& sounds, const LayoutTable& layout);
 void hit_count_key(int32_t scancode, AppState& app, HitCountTrainingState& state,
                    const SoundBank& sounds);
+extern const ScreenDef hit_count_training_screen;

@@ -215,3 +215,33 @@ void power_training_key(int32_t scancode, const Display& d, AppState& app,
     if (may_leave(s)) leave(s, app, d, l);
   }
 }
+
+namespace {
+
+void reset(PowerTrainingState& s, ScreenContext& c) { power_training_reset(s, c.display, c.layout); }
+void update(PowerTrainingState& s, ScreenContext& c) {
+  power_training_update(c.link, s, c.sounds, c.display, c.layout, c.store);
+}
+void tick(PowerTrainingState& s, ScreenContext& c) { power_training_tick(s, c.clock, c.display, c.layout); }
+void draw(const PowerTrainingState& s, ScreenContext& c) {
+  power_training_draw(c.clock, s, c.palette, c.display, c.textures, c.layout, c.fonts);
+}
+void click(PowerTrainingState& s, ScreenContext& c) {
+  power_training_click(c.pointer, s, c.app, c.sounds, c.layout, c.display);
+}
+void key(PowerTrainingState& s, ScreenContext& c, int32_t scancode) {
+  power_training_key(scancode, c.display, c.app, s, c.sounds, c.layout);
+}
+
+}  // namespace
+
+const ScreenDef power_training_screen = {
+    .screen = SCREEN_POWER_TRAINING,
+    .back = SCREEN_TRAINING_MENU,
+    .reset = row<PowerTrainingState, reset>,
+    .update = row<PowerTrainingState, update>,
+    .tick = row<PowerTrainingState, tick>,
+    .draw = row_draw<PowerTrainingState, draw>,
+    .key = row_key<PowerTrainingState, key>,
+    .click = row<PowerTrainingState, click>,
+};

@@ -9,6 +9,7 @@
 #include "assets/sound_bank.h"
 #include "assets/catalog.h"
 #include "assets/layout.h"
+#include "ui/screen.h"
 #include "screens/training_common.h"
 
 struct RecordStore;
@@ -69,3 +70,4 @@ void power_training_click(const PointerState& pointer, PowerTrainingState& state
 // Space starts, Delete resets, Escape leaves to the training menu.
 void power_training_key(int32_t scancode, const Display& display, AppState& app,
                         PowerTrainingState& state, const SoundBank& sounds, LayoutTable& layout);
+extern const ScreenDef power_training_screen;

@@ -127,3 +127,34 @@ void reaction_click(const PointerState& pointer, ReactionTrainingState& s, AppSt
 void reaction_key(int32_t scancode, AppState& app, ReactionTrainingState& s, const SoundBank& sounds) {
   press(training_control_of_key(scancode), s, app, sounds);
 }
+
+namespace {
+
+void reset(ReactionTrainingState& s, ScreenContext&) { reaction_reset(s); }
+void update(ReactionTrainingState& s, ScreenContext& c) { reaction_update(s, c.link, c.sounds, c.clock); }
+void tick(ReactionTrainingState& s, ScreenContext& c) {
+  reaction_tick(s, c.clock);
+  reaction_make_texts(s);
+}
+void draw(const ReactionTrainingState& s, ScreenContext& c) {
+  reaction_draw(c.clock, s, c.palette, c.display, c.textures, c.layout, c.fonts);
+}
+void after_draw(ReactionTrainingState& s, ScreenContext& c) { reaction_after_draw(s, c.clock, c.sounds); }
+void click(ReactionTrainingState& s, ScreenContext& c) { reaction_click(c.pointer, s, c.app, c.sounds, c.layout); }
+void key(ReactionTrainingState& s, ScreenContext& c, int32_t scancode) {
+  reaction_key(scancode, c.app, s, c.sounds);
+}
+
+}  // namespace
+
+const ScreenDef reaction_training_screen = {
+    .screen = SCREEN_REACTION_TRAINING,
+    .back = SCREEN_TRAINING_MENU,
+    .reset = row<ReactionTrainingState, reset>,
+    .update = row<ReactionTrainingState, update>,
+    .tick = row<ReactionTrainingState, tick>,
+    .draw = row_draw<ReactionTrainingState, draw>,
+    .after_draw = row<ReactionTrainingState, after_draw>,
+    .key = row_key<ReactionTrainingState, key>,
+    .click = row<ReactionTrainingState, click>,
+};

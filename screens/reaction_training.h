@@ -10,6 +10,7 @@
 #include "assets/sound_bank.h"
 #include "assets/catalog.h"
 #include "assets/layout.h"
+#include "ui/screen.h"
 #include "screens/training_common.h"
 
 struct SensorLink;
@@ -60,3 +61,4 @@ void reaction_click(const PointerState& pointer, ReactionTrainingState& state, A
                     const SoundBank& sounds, const LayoutTable& layout);
 void reaction_key(int32_t scancode, AppState& app, ReactionTrainingState& state,
                   const SoundBank& sounds);
+extern const ScreenDef reaction_training_screen;

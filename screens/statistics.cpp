@@ -5,6 +5,7 @@
 #include "core/date_time.h"
 #include "ui/pointer_rect.h"
 #include "ui/draw_list.h"
+#include "ui/screen.h"
 
 namespace {
 
@@ -348,8 +349,10 @@ void statistics_move_window(StatisticsState& s, RecordStore* store, WindowStep s
   s.custom_to = window_end_at(b);
 }
 
-void statistics_pointer_poll(const PointerState& p, StatisticsState& s, const LayoutTable& l,
-                             RecordStore* store, const Display& d) {
+void statistics_pointer_poll(StatisticsState& s, ScreenContext& c) {
+  const PointerState& p = c.pointer;
+  const LayoutTable& l = c.layout;
+  RecordStore* store = c.store;
   if (s.dialog_open != 0) return;  // the flags keep their values and nothing is held
   s.chart_hover = pointer_in_frect(p, l.chartRect);
   s.minus_hover = pointer_in_rect(p, l.minusRect);
@@ -367,19 +370,20 @@ void statistics_pointer_poll(const PointerState& p, StatisticsState& s, const La
   if (event_in_frect(p, l.navUpRect)) statistics_move_window(s, store, STEP_WIDER);
   if (event_in_frect(p, l.navDownRect)) statistics_move_window(s, store, STEP_NARROWER);
   if (event_in_rect(p, l.minusRect)) narrower_bars(s);
-  else if (event_in_rect(p, l.plusRect)) wider_bars(s, d);
+  else if (event_in_rect(p, l.plusRect)) wider_bars(s, c.display);
 }
 
-void statistics_click(const PointerState& p, StatisticsState& s, AppState& app, const LayoutTable& l,
-                      RecordStore* store) {
+void statistics_click(StatisticsState& s, ScreenContext& c) {
+  const PointerState& p = c.pointer;
+  const LayoutTable& l = c.layout;
   const bool closed = s.dialog_open == 0;
   // The header's places come first even while the dialog is open; then they do nothing.
   if (event_in_frect(p, l.closeButtonRect)) {
-    if (closed) app.running = 0;
+    if (closed) c.app.running = 0;
     return;
   }
   if (event_in_frect(p, l.backButtonRect)) {
-    if (closed) app.screen = SCREEN_MAIN_MENU;
+    if (closed) go_back(c);
     return;
   }
   if (event_in_frect(p, l.navCentreRect)) {
@@ -396,19 +400,19 @@ void statistics_click(const PointerState& p, StatisticsState& s, AppState& app, 
     return;
   }
   if (event_in_frect(p, l.dialogButtonPairRightRect)) s.dialog_open = 0;
-  else if (event_in_frect(p, l.dialogButtonPairLeftRect)) confirm_dialog(s, store);
+  else if (event_in_frect(p, l.dialogButtonPairLeftRect)) confirm_dialog(s, c.store);
   else if (event_in_frect(p, l.sessionBoxRect)) s.clear_run_checked = toggled(s.clear_run_checked);
   else if (event_in_frect(p, l.allTimeBoxRect)) s.clear_all_checked = toggled(s.clear_all_checked);
 }
 
-void statistics_key(int32_t scancode, const Display& d, StatisticsState& s, AppState& app,
-                    RecordStore* store) {
+void statistics_key(StatisticsState& s, ScreenContext& c, int32_t scancode) {
+  RecordStore* store = c.store;
   if (s.dialog_open != 0) {
     if (scancode == KEY_ESCAPE) s.dialog_open = 0;  // every other key waits for the dialog
     return;
   }
   switch (scancode) {
-    case KEY_ESCAPE: app.screen = SCREEN_MAIN_MENU; break;
+    case KEY_ESCAPE: go_back(c); break;
     case KEY_SPACE: toggle_mode(s); break;
     case KEY_DELETE: open_dialog(s); break;
     case KEY_RIGHT: statistics_move_window(s, store, STEP_LATER); break;
@@ -416,7 +420,7 @@ void statistics_key(int32_t scancode, const Display& d, StatisticsState& s, AppS
     case KEY_DOWN: statistics_move_window(s, store, STEP_NARROWER); break;
     case KEY_UP: statistics_move_window(s, store, STEP_WIDER); break;
     case KEY_KEYPAD_MINUS: narrower_bars(s); break;
-    case KEY_KEYPAD_PLUS: wider_bars(s, d); break;
+    case KEY_KEYPAD_PLUS: wider_bars(s, c.display); break;
     default: break;
   }
 }
@@ -445,14 +449,14 @@ void statistics_lay_chart(StatisticsState& s, const LayoutTable& l, const Displa
   lay_chart_bars(s.bars, s.rows, statistics_chart_geometry(s, l, d));
 }
 
-void statistics_update(StatisticsState& s, RecordStore* store, const LayoutTable& l, const Display& d) {
-  statistics_read_store(s, store);
-  statistics_lay_chart(s, l, d);
+void statistics_update(StatisticsState& s, ScreenContext& c) {
+  statistics_read_store(s, c.store);
+  statistics_lay_chart(s, c.layout, c.display);
 }
 
-void statistics_draw(const FrameClock& c, const StatisticsState& s, const TextureCatalog& t,
-                     const LayoutTable& l, const Display& d, const Palette& palette, const FontSet& fonts) {
-  const Frame f{c, s, t, l, d, palette, fonts, (float)d.width, (float)d.height, d.unit};
+void statistics_draw(const StatisticsState& s, ScreenContext& c) {
+  const Display& d = c.display;
+  const Frame f{c.clock, s, c.textures, c.layout, d, c.palette, c.fonts, (float)d.width, (float)d.height, d.unit};
   draw_screen(f, false);
 }
 
@@ -462,3 +466,18 @@ void statistics_draw_per_row(const FrameClock& c, const StatisticsState& s, cons
   const Frame f{c, s, t, l, d, palette, fonts, (float)d.width, (float)d.height, d.unit};
   draw_screen(f, true);
 }
+
+namespace {
+void reset(StatisticsState& s, ScreenContext&) { statistics_init(s); }
+}  // namespace
+
+const ScreenDef statistics_screen = {
+    .screen = SCREEN_STATISTICS,
+    .back = SCREEN_MAIN_MENU,
+    .reset = row<StatisticsState, reset>,
+    .poll = row<StatisticsState, statistics_pointer_poll>,
+    .update = row<StatisticsState, statistics_update>,
+    .draw = row_draw<StatisticsState, statistics_draw>,
+    .key = row_key<StatisticsState, statistics_key>,
+    .click = row<StatisticsState, statistics_click>,
+};

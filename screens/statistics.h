@@ -9,6 +9,7 @@
 #include "assets/layout.h"
 #include "screens/statistics_chart.h"
 #include "store/record_store.h"
+#include "ui/screen.h"
 
 enum ChartMode : int32_t { MODE_ALL_TIME = 0, MODE_CURRENT_RUN = 1, MODE_CUSTOM = 2 };
 enum WindowStep : int32_t { STEP_EARLIER, STEP_LATER, STEP_WIDER, STEP_NARROWER };
@@ -60,27 +61,22 @@ void statistics_move_window(StatisticsState& state, RecordStore* store, WindowSt
 
 // Input dispatch: once per frame before the events (hover flags, held buttons), each left
 // click, each key press.
-void statistics_pointer_poll(const PointerState& pointer, StatisticsState& state,
-                             const LayoutTable& layout, RecordStore* store, const Display& display);
-void statistics_click(const PointerState& pointer, StatisticsState& state, AppState& app,
-                      const LayoutTable& layout, RecordStore* store);
-void statistics_key(int32_t scancode, const Display& display, StatisticsState& state, AppState& app,
-                    RecordStore* store);
+void statistics_pointer_poll(StatisticsState& state, ScreenContext& c);
+void statistics_click(StatisticsState& state, ScreenContext& c);
+void statistics_key(StatisticsState& state, ScreenContext& c, int32_t scancode);
 
 // Every frame before the draw: what the store published, in one hold, and the rows when they
 // changed; then the chart's bars for the current window.
 void statistics_read_store(StatisticsState& state, RecordStore* store);
 void statistics_lay_chart(StatisticsState& state, const LayoutTable& layout, const Display& display);
-void statistics_update(StatisticsState& state, RecordStore* store, const LayoutTable& layout,
-                       const Display& display);
+void statistics_update(StatisticsState& state, ScreenContext& c);
 // Where the bars of the current window go.
 ChartGeometry statistics_chart_geometry(const StatisticsState& state, const LayoutTable& layout,
                                         const Display& display);
 
-void statistics_draw(const FrameClock& clock, const StatisticsState& state,
-                     const TextureCatalog& textures, const LayoutTable& layout,
-                     const Display& display, const Palette& palette, const FontSet& fonts);
+void statistics_draw(const StatisticsState& state, ScreenContext& c);
 // The same screen with the chart's bars drawn by the plain per-row rule.
 void statistics_draw_per_row(const FrameClock& clock, const StatisticsState& state,
                              const TextureCatalog& textures, const LayoutTable& layout,
                              const Display& display, const Palette& palette, const FontSet& fonts);
+extern const ScreenDef statistics_screen;

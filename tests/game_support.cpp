@@ -84,8 +84,8 @@ HubProgram::~HubProgram() {
 bool HubProgram::start_game(int32_t screen, int32_t starter) {
   if (!start()) return false;
   program.app.screen = screen;
-  const GameDef& game = *game_for_screen(screen);
-  const MatchState& m = game.match(game.record(program.games));
+  const GameEntry& entry = *game_entry(screen);
+  const MatchState& m = entry.def->match(entry.record(program.games));
   if (!run_until([&] { return m.left_pad == 1 && m.right_pad == 2; })) return false;
   if (!strike(starter, 9, [&] { return m.countdown_active == 1; })) return false;
   ticks.work_ms = 100;

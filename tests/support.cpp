@@ -161,3 +161,22 @@ LayoutTable layout_at(int width, int height) {
   compute_layout(layout, layout_input_at(width, height));
   return layout;
 }
+
+ScreenContext rules_context(AppState& app, const PointerState& pointer, LayoutTable& layout,
+                            const Display& display, SensorLink* link, RecordStore* store,
+                            int32_t back) {
+  static FrameClock clock;
+  static Palette palette;
+  static SoundBank sounds;
+  static TextureCatalog textures;
+  static FontSet fonts;
+  return ScreenContext{clock, display, palette, sounds, textures, layout,
+                       fonts, app,     pointer, link,   store,    back};
+}
+
+ScreenContext offscreen_context(OffscreenAssets& a, AppState& app, const PointerState& pointer,
+                                SoundBank& sounds, SensorLink* link, RecordStore* store,
+                                int32_t back) {
+  return ScreenContext{a.clock, a.display, a.palette, sounds, a.textures, a.layout,
+                       a.fonts, app,       pointer,   link,   store,      back};
+}

@@ -72,3 +72,12 @@ LoopSeams fake_ticks_seams(FakeTicks& ticks);
 LayoutInput layout_input_at(int width, int height);
 // The whole layout table at an output size, as the loader computes it.
 LayoutTable layout_at(int width, int height);
+
+// A screen's context for a rules test: the records the test holds, the rest empty.
+ScreenContext rules_context(AppState& app, const PointerState& pointer, LayoutTable& layout,
+                            const Display& display, SensorLink* link, RecordStore* store,
+                            int32_t back);
+// The same over the loader's records of an offscreen renderer.
+ScreenContext offscreen_context(OffscreenAssets& a, AppState& app, const PointerState& pointer,
+                                SoundBank& sounds, SensorLink* link, RecordStore* store,
+                                int32_t back);

@@ -66,10 +66,12 @@ TEST(DeviceScreenRules, DialogsOpenFromShownWarningsAndBlockLeaving) {
   DeviceScreenState s;
   AppState app;
   PointerState p;
+  const Display d;
   auto click = [&](const SDL_FRect& r) {
     p.event_x = (int)(r.x + r.w / 2);
     p.event_y = (int)(r.y + r.h / 2);
-    click_device_screen(p, s, app, l);
+    ScreenContext c = rules_context(app, p, l, d, nullptr, nullptr, SCREEN_MAIN_MENU);
+    click_device_screen(s, c);
   };
   s.missing[1][CHARGE_MISSING] = 1;
   s.missing[3][MAC_MISSING] = 1;
@@ -111,7 +113,7 @@ class DeviceScreen : public ::testing::Test {
     draw_backdrop(clock, textures, layout);
     device_screen_update(state, &link);
     device_screen_make_texts(clock, state, palette, fonts, textures);
-    draw_device_screen(clock, state, palette, textures, layout);
+    draw_device_screen(state, context);
   }
   SDL_Color at_centre(const SDL_FRect& r) {
     return offscreen_pixel(screen, (int)(r.x + r.w / 2), (int)(r.y + r.h / 2));
@@ -137,7 +139,7 @@ class DeviceScreen : public ::testing::Test {
   void click(const SDL_FRect& r) {
     pointer.event_x = (int)(r.x + r.w / 2);
     pointer.event_y = (int)(r.y + r.h / 2);
-    click_device_screen(pointer, state, app, layout);
+    click_device_screen(state, context);
   }
 
   ScratchRunDir scratch;
@@ -153,6 +155,8 @@ class DeviceScreen : public ::testing::Test {
   DeviceScreenState state;
   AppState app;
   PointerState pointer;
+  SoundBank sounds;
+  ScreenContext context{offscreen_context(a, app, pointer, sounds, &link, nullptr, SCREEN_MAIN_MENU)};
 };
 
 bool same(SDL_Color a, SDL_Color b) {
@@ -319,19 +323,19 @@ TEST(DeviceScreenWithHub, ShowsWhatTheHubAnnounced) {
   LoopSeams seams = real_loop_seams();
   // The link decodes at its own pace (slowly on a loaded machine): frames until the last
   // message shows, within a generous limit.
-  for (int i = 0; i < 1000 && p.device_screen.missing[3][MAC_MISSING] == 0; ++i) run_frame(p, seams);
-  EXPECT_STREQ(p.device_screen.mac_text[0], "A1B2C3D4E5F6");
-  EXPECT_STREQ(p.device_screen.charge_text[0], "32%");
-  EXPECT_STREQ(p.device_screen.charge_text[1], "97%");
-  EXPECT_STREQ(p.device_screen.charge_text[2], "--");
-  EXPECT_EQ(p.device_screen.missing[3][MAC_MISSING], 1);
-  EXPECT_EQ(p.device_screen.missing[3][CHARGE_MISSING], 1);
+  for (int i = 0; i < 1000 && p.screens.device.missing[3][MAC_MISSING] == 0; ++i) run_frame(p, seams);
+  EXPECT_STREQ(p.screens.device.mac_text[0], "A1B2C3D4E5F6");
+  EXPECT_STREQ(p.screens.device.charge_text[0], "32%");
+  EXPECT_STREQ(p.screens.device.charge_text[1], "97%");
+  EXPECT_STREQ(p.screens.device.charge_text[2], "--");
+  EXPECT_EQ(p.screens.device.missing[3][MAC_MISSING], 1);
+  EXPECT_EQ(p.screens.device.missing[3][CHARGE_MISSING], 1);
 
   hub_unplug(*hub);
   // The link notices at its next read.
-  for (int i = 0; i < 1500 && strcmp(p.device_screen.charge_text[0], "--") != 0; ++i) run_frame(p, seams);
-  for (int k = 0; k < 4; ++k) EXPECT_STREQ(p.device_screen.charge_text[k], "--");
-  EXPECT_EQ(p.device_screen.missing[3][MAC_MISSING], 0);
+  for (int i = 0; i < 1500 && strcmp(p.screens.device.charge_text[0], "--") != 0; ++i) run_frame(p, seams);
+  for (int k = 0; k < 4; ++k) EXPECT_STREQ(p.screens.device.charge_text[k], "--");
+  EXPECT_EQ(p.screens.device.missing[3][MAC_MISSING], 0);
   shut_down(p);
 }
 

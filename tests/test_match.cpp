@@ -25,7 +25,6 @@ const GameDef recording_def = {
     &SoundBank::tanks_background,
     80,
     20,
-    [](GameRecords&) -> void* { return nullptr; },
     [](void* r) -> MatchState& { return rec(r).match; },
     [](void* r, GameContext&) {
       match_reset(rec(r).match);
@@ -279,9 +278,9 @@ TEST_F(Match, EveryGameScreenHasOneRowAndStartsIdle) {
     bool is_game = s >= SCREEN_MONSTER_TRUCKS;
     ASSERT_EQ(game_for_screen(s) != nullptr, is_game) << s;
   }
-  init_games(games, context);
+  game_screen.reset(&games, context);
   for (int32_t i = 0; i < GAME_COUNT; ++i) {
-    const MatchState& m = game_defs[i]->match(game_defs[i]->record(games));
+    const MatchState& m = game_entries[i].def->match(game_entries[i].record(games));
     EXPECT_EQ(m.playing + m.countdown_active + m.game_over + m.left_pad + m.right_pad, 0);
   }
 }
@@ -352,8 +351,7 @@ class MatchHud : public Match {
   void draw() {
     SDL_SetRenderDrawColor(a.clock.renderer, 40, 90, 160, 255);
     SDL_RenderClear(a.clock.renderer);
-    GameContext c{a.clock, a.display, a.palette, sounds, a.textures, a.layout, a.fonts,
-                  app,     pointer,   &link};
+    GameContext c = offscreen_context(a, app, pointer, sounds, &link, nullptr, SCREEN_COMPETITION_MENU);
     draw_match_hud(recording_def, &game, game.match, c);
   }
   // A picture's colour at a point of its rectangle, drawn alone over the same background.

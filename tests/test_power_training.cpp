@@ -493,7 +493,7 @@ TEST(PowerTrainingWithHub, AHitBecomesARankedRowOfTheFile) {
   p.app.screen = SCREEN_POWER_TRAINING;
   FakeTicks ticks;
   LoopSeams seams = fake_ticks_seams(ticks);
-  const PowerTrainingState& s = p.power_training;
+  const PowerTrainingState& s = p.screens.power_training;
   auto frames_until = [&](auto done) {
     for (int i = 0; i < 400 && !done(); ++i) {
       run_frame(p, seams);

@@ -186,7 +186,7 @@ TEST(ProspectorsDrawn, StonesFlyOverTheShadeOnceTheGameIsOver) {
   SoundBank sounds;
   AppState app;
   PointerState pointer;
-  GameContext c{a.clock, a.display, a.palette, sounds, a.textures, a.layout, a.fonts, app, pointer, nullptr};
+  GameContext c = offscreen_context(a, app, pointer, sounds, nullptr, nullptr, SCREEN_COMPETITION_MENU);
   ProspectorsGame game;
   prospectors_game.reset(&game, c);
   Gem m;

@@ -87,10 +87,10 @@ TEST_F(Loop, NoScreenButTheIntroDrawsBeforeEveryPictureIsMade) {
 TEST_F(Loop, IntroHandsOverInTheFrameItsClockReachesTheEnd) {
   int frames = 0;
   while (program.app.screen == SCREEN_INTRO && frames < 1000) {
-    float before = program.intro_clock;
+    float before = program.screens.intro.clock;
     run_frame(program, seams);
     ++frames;
-    if (program.intro_clock >= INTRO_SECONDS) {
+    if (program.screens.intro.clock >= INTRO_SECONDS) {
       EXPECT_EQ(program.app.screen, SCREEN_MAIN_MENU);
       EXPECT_LT(before, INTRO_SECONDS);
     } else {
@@ -168,8 +168,8 @@ TEST_F(Loop, EscapeFollowsEachScreensRule) {
                {SCREEN_PROSPECTORS, 0, SCREEN_COMPETITION_MENU}};
   for (const Case& c : cases) {
     program.app.screen = c.screen;
-    program.device_screen.reconnect_dialog = c.busy == 1;
-    program.device_screen.strike_dialog = c.busy == 2;
+    program.screens.device.reconnect_dialog = c.busy == 1;
+    program.screens.device.strike_dialog = c.busy == 2;
     push_key(SDL_SCANCODE_ESCAPE);
     dispatch_input(program);
     EXPECT_EQ(program.app.screen, c.after) << "screen " << c.screen << " busy " << c.busy;
@@ -190,18 +190,17 @@ struct Reached {
   int inside = 0;
 } reached;
 
-void record_click(Program& p) {
-  reached.clicks[p.app.screen]++;
-  if (event_in_rect(p.pointer, reached.target)) reached.inside++;
-  if (p.app.screen == SCREEN_TRAINING_MENU && reached.next_screen) p.app.screen = reached.next_screen;
+void record_click(void*, ScreenContext& c) {
+  reached.clicks[c.app.screen]++;
+  if (event_in_rect(c.pointer, reached.target)) reached.inside++;
+  if (c.app.screen == SCREEN_TRAINING_MENU && reached.next_screen) c.app.screen = reached.next_screen;
 }
-void record_key(Program& p, int32_t) { reached.keys[p.app.screen]++; }
-void record_poll(Program&) { reached.polls++; }
+void record_key(void*, ScreenContext& c, int32_t) { reached.keys[c.app.screen]++; }
+void record_poll(void*, ScreenContext&) { reached.polls++; }
 
-const ScreenFunctions& recording_screens(int32_t screen) {
-  static const ScreenFunctions with{nullptr, record_poll, record_key, record_click};
-  static const ScreenFunctions none{};
-  return screen >= 1 && screen <= 13 ? with : none;
+ScreenBinding recording_screens(Program&, int32_t screen) {
+  static const ScreenDef with{.poll = record_poll, .key = record_key, .click = record_click};
+  return screen >= 1 && screen <= 13 ? ScreenBinding{&with, nullptr} : ScreenBinding{};
 }
 
 TEST_F(Loop, DispatchRoutesClicksAndKeysByTheCurrentScreen) {

@@ -37,9 +37,9 @@ class StatisticsRules : public ::testing::Test {
     SDL_Point c = centre(r);
     pointer.event_x = c.x;
     pointer.event_y = c.y;
-    statistics_click(pointer, s, app, layout, bare.store);
+    statistics_click(s, ctx(bare.store));
   }
-  void key(int32_t scancode) { statistics_key(scancode, display, s, app, bare.store); }
+  void key(int32_t scancode) { statistics_key(s, ctx(bare.store), scancode); }
   void custom(const DateTime& from, const DateTime& to) {
     s.mode = MODE_CUSTOM;
     s.custom_from = from;
@@ -54,6 +54,11 @@ class StatisticsRules : public ::testing::Test {
   PointerState pointer;
   LayoutTable layout = layout_at(1920, 1080);
   Display display{nullptr, 1920, 1080, display_unit(1080)};
+  ScreenContext context{rules_context(app, pointer, layout, display, nullptr, nullptr, SCREEN_MAIN_MENU)};
+  ScreenContext& ctx(RecordStore* store) {
+    context.store = store;
+    return context;
+  }
 };
 
 TEST_F(StatisticsRules, EachModeHasItsWindow) {
@@ -214,12 +219,12 @@ TEST_F(StatisticsRules, HeldButtonsActEveryFrameFromTheFrameAfterThePress) {
   // Frames as dispatch runs them: the poll first, then the frame's events.
   auto hold = [&](SDL_Point at, int frames) {
     for (int f = 1; f <= frames; ++f) {
-      statistics_pointer_poll(pointer, s, layout, bare.store, display);
+      statistics_pointer_poll(s, ctx(bare.store));
       if (f == 1) {  // the press is read after the first poll
         pointer.left_down = 1;
         pointer.event_x = at.x;
         pointer.event_y = at.y;
-        statistics_click(pointer, s, app, layout, bare.store);
+        statistics_click(s, ctx(bare.store));
       }
       if (f == frames) pointer.left_down = 0;  // released in the last frame, after its poll
     }
@@ -254,7 +259,7 @@ TEST_F(StatisticsRules, HeldButtonsActEveryFrameFromTheFrameAfterThePress) {
   for (SDL_Point place : {centre(layout.navRightRect), centre(layout.plusRect)}) {
     pointer.event_x = place.x;
     pointer.event_y = place.y;
-    for (int f = 0; f < 5; ++f) statistics_pointer_poll(pointer, s, layout, bare.store, display);
+    for (int f = 0; f < 5; ++f) statistics_pointer_poll(s, ctx(bare.store));
   }
   EXPECT_EQ(from_seconds(), before);
   EXPECT_EQ(s.bar_width, 2 * display.unit - 3);
@@ -280,7 +285,7 @@ TEST_F(StatisticsRules, HoverFlagsFollowThePointer) {
   for (const auto& c : cases) {
     pointer.x = c.at.x;
     pointer.y = c.at.y;
-    statistics_pointer_poll(pointer, s, layout, bare.store, display);
+    statistics_pointer_poll(s, ctx(bare.store));
     EXPECT_EQ((std::vector<int32_t>{s.chart_hover, s.minus_hover, s.plus_hover, s.left_hover, s.up_hover,
                                     s.right_hover, s.down_hover, s.mode_hover}),
               (std::vector<int32_t>{c.chart, c.minus, c.plus, c.left, c.up, c.right, c.down, c.mode}))
@@ -380,10 +385,10 @@ TEST_F(StatisticsRules, TheDialogOpensAfreshAndOnlyItsOwnPlacesAnswer) {
   // Inside the panel but on none of its places: nothing; outside it: closed.
   pointer.event_x = (int)(layout.dialogPanelRect.x + 2);
   pointer.event_y = (int)(layout.dialogPanelRect.y + 2);
-  statistics_click(pointer, s, app, layout, bare.store);
+  statistics_click(s, ctx(bare.store));
   EXPECT_EQ(s.dialog_open, 1);
   pointer.event_x = (int)(layout.dialogPanelRect.x - 2);
-  statistics_click(pointer, s, app, layout, bare.store);
+  statistics_click(s, ctx(bare.store));
   EXPECT_EQ(s.dialog_open, 0);
 }
 
@@ -411,7 +416,7 @@ TEST_F(StatisticsRules, OkClearsTheRunsBestAndQueuesOneDeleteAsTicked) {
     SDL_Point ok = centre(layout.dialogButtonPairLeftRect);
     pointer.event_x = ok.x;
     pointer.event_y = ok.y;
-    statistics_click(pointer, s, app, layout, fresh.store);
+    statistics_click(s, ctx(fresh.store));
     EXPECT_EQ(s.dialog_open, 0);
     Hold hold(fresh.store->mutex);
     for (int k = 0; k < 3; ++k) {
@@ -456,7 +461,12 @@ TEST(StatisticsWithStore, AFreshDatabaseShowsNoRecordsNoBarsAndTheCurrentHour) {
   const DateTime after = local_date_time();
   StatisticsState s;
   statistics_init(s);
-  statistics_update(s, store, layout_at(1920, 1080), Display{nullptr, 1920, 1080, 27});
+  AppState app;
+  PointerState pointer;
+  LayoutTable layout = layout_at(1920, 1080);
+  const Display display{nullptr, 1920, 1080, 27};
+  ScreenContext c = rules_context(app, pointer, layout, display, nullptr, store, SCREEN_MAIN_MENU);
+  statistics_update(s, c);
   for (int k = 0; k < 3; ++k) {
     EXPECT_FALSE(record_shown(s.view.run_best[k].value));
     EXPECT_FALSE(record_shown(s.view.best[k].value));

@@ -153,7 +153,13 @@ class StatisticsScreen : public ::testing::Test {
     draw_backdrop(a.clock, a.textures, a.layout);
     statistics_lay_chart(state, a.layout, a.display);
     if (per_row) statistics_draw_per_row(a.clock, state, a.textures, a.layout, a.display, a.palette, a.fonts);
-    else statistics_draw(a.clock, state, a.textures, a.layout, a.display, a.palette, a.fonts);
+    else {
+      AppState app;
+      PointerState pointer;
+      SoundBank sounds;
+      ScreenContext c = offscreen_context(a, app, pointer, sounds, nullptr, nullptr, SCREEN_MAIN_MENU);
+      statistics_draw(state, c);
+    }
   }
   SDL_Surface* frame(bool per_row) {
     draw(per_row);
@@ -240,8 +246,9 @@ TEST(StatisticsWithStoreThread, AStoredHitReachesTheCounterAndTheChartOnceInTheF
   AppState app;
   RecordStore* store = start_record_store(&app, dir.c_str());
   ASSERT_NE(store, nullptr);
-  const LayoutTable layout = layout_at(1920, 1080);
+  LayoutTable layout = layout_at(1920, 1080);
   const Display display{nullptr, 1920, 1080, 27};
+  PointerState pointer;
   StatisticsState s;
   statistics_init(s);
   auto done = [&] {
@@ -257,7 +264,8 @@ TEST(StatisticsWithStoreThread, AStoredHitReachesTheCounterAndTheChartOnceInTheF
   // After the store has inserted and reloaded: counted, stored, ranked first, one gold bar.
   for (int i = 0; i < 500 && s.view.table_rows == 0; ++i) {
     usleep(10000);
-    statistics_update(s, store, layout, display);
+    ScreenContext c = rules_context(app, pointer, layout, display, nullptr, store, SCREEN_MAIN_MENU);
+    statistics_update(s, c);
   }
   counter_text(s.view, counter, sizeof counter);
   EXPECT_STREQ(counter, "1 / 1");

@@ -69,11 +69,11 @@ class TrainingWithHub : public ::testing::Test {
 TEST_F(TrainingWithHub, ASignalThenAHitShowsTheReactionTime) {
   p.app.screen = SCREEN_REACTION_TRAINING;
   run_frame(p, seams);
-  EXPECT_EQ(p.reaction.pad.selected_pad, 1);
+  EXPECT_EQ(p.screens.reaction.pad.selected_pad, 1);
   press_space();
-  ASSERT_EQ(p.reaction.countdown.counting_down, 1);
+  ASSERT_EQ(p.screens.reaction.countdown.counting_down, 1);
   ticks.work_ms = 100;  // long frames through the countdown and the wait
-  auto signalled = [&] { return p.reaction.measuring == 1 && p.reaction.signal_pending == 0; };
+  auto signalled = [&] { return p.screens.reaction.measuring == 1 && p.screens.reaction.signal_pending == 0; };
   for (int i = 0; i < 1000 && !signalled(); ++i) run_frame(p, seams);
   ASSERT_TRUE(signalled());
   const double presented = port_clock_ms();  // that frame's present has returned
@@ -82,33 +82,33 @@ TEST_F(TrainingWithHub, ASignalThenAHitShowsTheReactionTime) {
   SDL_Delay(120);
   ASSERT_TRUE(hub_hit(*hub, 0, 150, 80));
   const double written = port_clock_ms();
-  frames_until([&] { return p.reaction.measuring == 0; });
-  ASSERT_EQ(p.reaction.measuring, 0);
-  float shown = p.reaction.best[0].seconds;
+  frames_until([&] { return p.screens.reaction.measuring == 0; });
+  ASSERT_EQ(p.screens.reaction.measuring, 0);
+  float shown = p.screens.reaction.best[0].seconds;
   // The hit's arrival minus the signal's present, whatever the frames took meanwhile.
   EXPECT_NEAR(shown * 1000.0, written - presented, 2.0);
-  EXPECT_STREQ(p.reaction.stopwatch_text, p.reaction.best[0].text);
+  EXPECT_STREQ(p.screens.reaction.stopwatch_text, p.screens.reaction.best[0].text);
 }
 
 TEST_F(TrainingWithHub, TenHitsInARunGiveACountOfTen) {
   p.app.screen = SCREEN_HIT_COUNT_TRAINING;
   press_space();
   ticks.work_ms = 100;
-  for (int i = 0; i < 300 && p.hit_count.running != 1; ++i) run_frame(p, seams);
+  for (int i = 0; i < 300 && p.screens.hit_count.running != 1; ++i) run_frame(p, seams);
   ticks.work_ms = 0;
-  ASSERT_EQ(p.hit_count.running, 1);
+  ASSERT_EQ(p.screens.hit_count.running, 1);
   for (int32_t n = 1; n <= 10; ++n) {
     ASSERT_TRUE(hub_hit(*hub, 0, (uint8_t)(20 * n), 80));
-    frames_until([&] { return p.hit_count.count == n; });
-    ASSERT_EQ(p.hit_count.count, n);
+    frames_until([&] { return p.screens.hit_count.count == n; });
+    ASSERT_EQ(p.screens.hit_count.count, n);
   }
-  ASSERT_EQ(p.hit_count.running, 1) << "all ten within the 20 seconds";
+  ASSERT_EQ(p.screens.hit_count.running, 1) << "all ten within the 20 seconds";
   ticks.work_ms = 500;
-  for (int i = 0; i < 100 && p.hit_count.running == 1; ++i) run_frame(p, seams);
-  EXPECT_EQ(p.hit_count.running, 0);
-  EXPECT_EQ(p.hit_count.best[0].count, 10);
-  EXPECT_STREQ(p.hit_count.count_text, "10");
-  EXPECT_STREQ(p.hit_count.best[0].text, "10");
+  for (int i = 0; i < 100 && p.screens.hit_count.running == 1; ++i) run_frame(p, seams);
+  EXPECT_EQ(p.screens.hit_count.running, 0);
+  EXPECT_EQ(p.screens.hit_count.best[0].count, 10);
+  EXPECT_STREQ(p.screens.hit_count.count_text, "10");
+  EXPECT_STREQ(p.screens.hit_count.best[0].text, "10");
 }
 
 }  // namespace
