@@ -164,9 +164,17 @@ const char* shrink_rows(PackRows& rows, const ImageInfo& info, PixelSize size, U
 void make_shade(FrameClock& clock) {
   int w = 0, h = 0;
   if (clock.shade || SDL_GetRendererOutputSize(clock.renderer, &w, &h) != 0) return;
+  // Filled a band of rows at a time: a whole screen of black made apart first would cost as
+  // much memory again for a moment.
   clock.shade = SDL_CreateTexture(clock.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STATIC, w, h);
-  std::vector<Uint32> black((size_t)w * h, 0);
-  if (clock.shade && SDL_UpdateTexture(clock.shade, nullptr, black.data(), w * 4) == 0) {
+  constexpr int BAND = 64;
+  std::vector<Uint32> black((size_t)w * BAND, 0);
+  bool filled = clock.shade != nullptr;
+  for (int y = 0; filled && y < h; y += BAND) {
+    const SDL_Rect band{0, y, w, std::min(BAND, h - y)};
+    filled = SDL_UpdateTexture(clock.shade, &band, black.data(), w * 4) == 0;
+  }
+  if (filled) {
     SDL_SetTextureBlendMode(clock.shade, SDL_BLENDMODE_BLEND);
     return;
   }
