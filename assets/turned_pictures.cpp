@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <numbers>
 #include <vector>
 
 #include "assets/loader.h"
@@ -29,7 +30,7 @@ void add_weighted(const Uint32* pixels, int32_t side, int32_t x, int32_t y, floa
 // the mean of SAMPLES x SAMPLES bilinear samples.
 void turn_into(const Uint32* from, int32_t side, double degrees, Uint32* to, int32_t cell,
                int32_t pitch_pixels) {
-  const double rad = degrees * M_PI / 180.0;
+  const double rad = degrees * std::numbers::pi / 180.0;
   const float c = (float)std::cos(rad), s = (float)std::sin(rad);
   const float scale = (float)side / (float)cell, half_cell = (float)cell / 2.0f,
               half_side = (float)side / 2.0f;
