@@ -34,6 +34,10 @@ void create_renderer(FrameClock& clock, Display& display) {
   clock.last_tick = 0;
   clock.dt = 0.0f;
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+  // SDL's software renderer draws into the window's own surface, which SDL would otherwise show
+  // through a second, OpenGL or Direct3D renderer made only for it: a whole graphics stack
+  // (about 90 MB and half a second of start here) to copy the same pixels to the screen.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   clock.renderer = SDL_CreateRenderer(display.window, -1, 0);
   if (!clock.renderer) return;
   SDL_GetRendererOutputSize(clock.renderer, &display.width, &display.height);

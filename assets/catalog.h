@@ -36,7 +36,13 @@ enum TextId : int32_t {
   TEXT_COUNT
 };
 
-// 250 texture handles, each null until filled.
+// The pictures that fly turned by any angle (the prospectors' stones and gems): each is also
+// made turned in advance into a sheet of its own, held beside the catalog's slots.
+constexpr ImageId TURNED_PICTURES[] = {IMG_pebble, IMG_emerald, IMG_diamond, IMG_goldNugget};
+constexpr int32_t TURNED_COUNT = 4;
+static_assert(sizeof TURNED_PICTURES / sizeof TURNED_PICTURES[0] == TURNED_COUNT);
+
+// 250 texture handles, each null until filled, and the turned pictures' sheets.
 struct TextureCatalog {
 #define IMAGE(name, w, h) SDL_Texture* name = nullptr;
 #define TEXT(name, text, font, colour) SDL_Texture* name = nullptr;
@@ -45,10 +51,11 @@ struct TextureCatalog {
 #undef IMAGE
 #undef TEXT
 #undef SLOT
+  SDL_Texture* turned[TURNED_COUNT] = {};  // by position in TURNED_PICTURES
 };
 
 enum : int32_t { TEXTURE_SLOT_COUNT = 250 };
-static_assert(sizeof(TextureCatalog) == TEXTURE_SLOT_COUNT * sizeof(SDL_Texture*));
+static_assert(sizeof(TextureCatalog) == (TEXTURE_SLOT_COUNT + TURNED_COUNT) * sizeof(SDL_Texture*));
 static_assert(IMAGE_COUNT == 135 && TEXT_COUNT == 78);
 
 // The catalog's slots by position, for loops over all of them.
@@ -94,3 +101,19 @@ extern const char* const slot_names[TEXTURE_SLOT_COUNT];
 struct PixelSize {
   int32_t w = 0, h = 0;
 };
+
+// The largest a stone or gem flies at, in layout units.
+constexpr float STONE_FLYING_UNITS = 4.0f;
+// A turned picture's sheet: the picture turned clockwise by every whole step, step k in cell
+// k, cells in rows of TURN_COLUMNS, each a square of the largest flying size. A picture that
+// fits in the circle within its square (the stones do) keeps all of itself at every angle.
+constexpr int32_t TURN_STEPS = 36;
+constexpr double TURN_STEP_DEGREES = 360.0 / TURN_STEPS;
+constexpr int32_t TURN_COLUMNS = 6;
+// The cell side for a layout unit, and a sheet's size for it.
+int32_t turned_cell(float unit);
+PixelSize turned_sheet_size(int32_t cell);
+// The sheet of a turned picture and, in `cell`, its copy at the step nearest `degrees`
+// (clockwise); null when the picture has no sheet yet.
+SDL_Texture* turned_copy(const TextureCatalog& textures, ImageId picture, double degrees,
+                         SDL_Rect& cell);

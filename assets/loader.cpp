@@ -10,15 +10,23 @@
 
 namespace {
 
-int64_t pixel_count(int32_t image) {
-  return (int64_t)image_info[image].width * image_info[image].height;
+// What making a picture or a sheet costs, roughly in pixels read: a picture's own pixels, a
+// sheet's samples of its picture at twice the cell.
+int64_t making_cost(const PictureLoad& load, int32_t i) {
+  if (i >= IMAGE_COUNT) return (int64_t)TURN_STEPS * 16 * load.turned_cell * load.turned_cell;
+  return (int64_t)image_info[i].width * image_info[i].height;
+}
+
+// The picture a load index makes, itself or turned.
+const ImageInfo& picture_of(int32_t i) {
+  return image_info[i < IMAGE_COUNT ? i : TURNED_PICTURES[i - IMAGE_COUNT]];
 }
 
 // SDL_SetError must not format its own message into itself: the cause is copied first.
-bool picture_failure(const char* what, int32_t image) {
+bool picture_failure(const char* what, int32_t i) {
   char cause[256];
   SDL_strlcpy(cause, SDL_GetError(), sizeof cause);
-  SDL_SetError("cannot %s the picture %s: %s", what, image_info[image].name, cause);
+  SDL_SetError("cannot %s the picture %s: %s", what, picture_of(i).name, cause);
   return false;
 }
 
@@ -52,15 +60,16 @@ void make_taken_pictures(PictureLoad& load, int32_t until) {
     const PixelSize size = load.size[i];
     const int pitch = size.w * 4;
     load.pixels[i] = malloc((size_t)pitch * (size_t)size.h);
-    load.cause[i] = load.pixels[i] ? make_picture(image_info[i], size, load.format, load.pixels[i], pitch)
-                                   : "out of memory";
+    if (!load.pixels[i]) load.cause[i] = "out of memory";
+    else if (i < IMAGE_COUNT) load.cause[i] = make_picture(picture_of(i), size, load.format, load.pixels[i], pitch);
+    else load.cause[i] = make_turned(picture_of(i), load.turned_cell, load.format, load.pixels[i], pitch);
     load.opaque[i] = !load.cause[i] && opaque_pixels(load.format, load.pixels[i], pitch, size.w, size.h);
     load.made[i].store(true, std::memory_order_release);
     load.made[i].notify_all();
   }
 }
 
-void make_all_taken(PictureLoad& load) { make_taken_pictures(load, IMAGE_COUNT); }
+void make_all_taken(PictureLoad& load) { make_taken_pictures(load, LOAD_COUNT); }
 
 // The packed rows of one picture, read one at a time from its zstd frame.
 struct PackRows {
@@ -155,9 +164,17 @@ const char* shrink_rows(PackRows& rows, const ImageInfo& info, PixelSize size, U
 void make_shade(FrameClock& clock) {
   int w = 0, h = 0;
   if (clock.shade || SDL_GetRendererOutputSize(clock.renderer, &w, &h) != 0) return;
+  // Filled a band of rows at a time: a whole screen of black made apart first would cost as
+  // much memory again for a moment.
   clock.shade = SDL_CreateTexture(clock.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STATIC, w, h);
-  std::vector<Uint32> black((size_t)w * h, 0);
-  if (clock.shade && SDL_UpdateTexture(clock.shade, nullptr, black.data(), w * 4) == 0) {
+  constexpr int BAND = 64;
+  std::vector<Uint32> black((size_t)w * BAND, 0);
+  bool filled = clock.shade != nullptr;
+  for (int y = 0; filled && y < h; y += BAND) {
+    const SDL_Rect band{0, y, w, std::min(BAND, h - y)};
+    filled = SDL_UpdateTexture(clock.shade, &band, black.data(), w * 4) == 0;
+  }
+  if (filled) {
     SDL_SetTextureBlendMode(clock.shade, SDL_BLENDMODE_BLEND);
     return;
   }
@@ -178,21 +195,23 @@ Uint32 picture_texture_format(SDL_Renderer* renderer) {
   return PICTURE_PACK_FORMAT;
 }
 
-void start_picture_making(PictureLoad& load, Uint32 format, const PixelSize sizes[IMAGE_COUNT]) {
+void start_picture_making(PictureLoad& load, Uint32 format, const PixelSize sizes[IMAGE_COUNT],
+                          int32_t turned_cell) {
   load.format = format;
+  load.turned_cell = turned_cell;
   // The first frame's pictures first; then largest first, so the last picture to be made is
   // a small one and no core is left working alone for long.
-  for (int32_t i = 0; i < IMAGE_COUNT; ++i) {
+  for (int32_t i = 0; i < LOAD_COUNT; ++i) {
     load.order[i] = i;
-    load.size[i] = sizes[i];
+    load.size[i] = i < IMAGE_COUNT ? sizes[i] : turned_sheet_size(turned_cell);
   }
   auto first = [](int32_t i) {
     return std::find(std::begin(FIRST_FRAME_PICTURES), std::end(FIRST_FRAME_PICTURES), i) !=
            std::end(FIRST_FRAME_PICTURES);
   };
-  std::stable_sort(load.order, load.order + IMAGE_COUNT, [&](int32_t a, int32_t b) {
+  std::stable_sort(load.order, load.order + LOAD_COUNT, [&](int32_t a, int32_t b) {
     if (first(a) != first(b)) return first(a);
-    return pixel_count(a) > pixel_count(b);
+    return making_cost(load, a) > making_cost(load, b);
   });
   unsigned cores = std::thread::hardware_concurrency();
   unsigned helpers = cores > 1 ? (cores > 4 ? 3 : cores - 1) : 0;
@@ -200,7 +219,7 @@ void start_picture_making(PictureLoad& load, Uint32 format, const PixelSize size
 }
 
 void make_pictures_here(PictureLoad& load, bool all) {
-  const int32_t until = all ? IMAGE_COUNT : first_frame_count();
+  const int32_t until = all ? LOAD_COUNT : first_frame_count();
   make_taken_pictures(load, until);
   for (int32_t k = 0; k < until; ++k) load.made[load.order[k]].wait(false, std::memory_order_acquire);
   if (!all) return;
@@ -209,17 +228,18 @@ void make_pictures_here(PictureLoad& load, bool all) {
 }
 
 bool hand_made_pictures(SDL_Renderer* renderer, TextureCatalog& textures, PictureLoad& load) {
-  for (int32_t i = 0; i < IMAGE_COUNT && !load.failed; ++i) {
+  for (int32_t i = 0; i < LOAD_COUNT && !load.failed; ++i) {
     if (load.handed[i] || !load.made[i].load(std::memory_order_acquire)) continue;
     load.handed[i] = true;
     ++load.handed_count;
     if (load.cause[i]) {
-      SDL_SetError("cannot decode the picture %s: %s", image_info[i].name, load.cause[i]);
+      SDL_SetError("cannot decode the picture %s: %s", picture_of(i).name, load.cause[i]);
       load.failed = true;
       break;
     }
     const PixelSize size = load.size[i];
-    SDL_Texture*& texture = image_texture(textures, (ImageId)i);
+    SDL_Texture*& texture =
+        i < IMAGE_COUNT ? image_texture(textures, (ImageId)i) : textures.turned[i - IMAGE_COUNT];
     texture = SDL_CreateTexture(renderer, load.format, SDL_TEXTUREACCESS_STATIC, size.w, size.h);
     if (!texture || SDL_UpdateTexture(texture, nullptr, load.pixels[i], size.w * 4) != 0) {
       load.failed = !picture_failure("make the texture of", i);
@@ -235,7 +255,7 @@ bool hand_made_pictures(SDL_Renderer* renderer, TextureCatalog& textures, Pictur
 }
 
 void abandon_pictures(PictureLoad& load) {
-  load.next = IMAGE_COUNT;
+  load.next = LOAD_COUNT;
   for (std::thread& helper : load.helpers)
     if (helper.joinable()) helper.join();
   for (void*& pixels : load.pixels) {
@@ -328,7 +348,7 @@ int start_assets(FrameClock& clock, Display& display, TextureCatalog& textures,
   compute_layout(layout, in);
   PixelSize sizes[IMAGE_COUNT];
   picture_sizes(layout, display.unit, sizes);
-  start_picture_making(load, picture_texture_format(clock.renderer), sizes);
+  start_picture_making(load, picture_texture_format(clock.renderer), sizes, turned_cell(display.unit));
   make_pictures_here(load, false);
   if (!hand_made_pictures(clock.renderer, textures, load)) {
     abandon_pictures(load);
@@ -348,7 +368,7 @@ int continue_assets(FrameClock& clock, TextureCatalog& textures, Palette& palett
   if (wait) {
     make_pictures_here(load, true);
   } else if (!load.helpers[0].joinable()) {
-    make_taken_pictures(load, std::min<int32_t>(load.next.load() + 1, IMAGE_COUNT));  // one core: one a frame
+    make_taken_pictures(load, std::min<int32_t>(load.next.load() + 1, LOAD_COUNT));  // one core: one a frame
   }
   if (!hand_made_pictures(clock.renderer, textures, load)) {
     abandon_pictures(load);
@@ -360,7 +380,7 @@ int continue_assets(FrameClock& clock, TextureCatalog& textures, Palette& palett
 }
 
 bool assets_ready(const PictureLoad& load) {
-  return load.texts_made && load.handed_count == IMAGE_COUNT && !load.failed;
+  return load.texts_made && load.handed_count == LOAD_COUNT && !load.failed;
 }
 
 int load_assets(FrameClock& clock, Display& display, TextureCatalog& textures, LayoutTable& layout,
@@ -375,6 +395,10 @@ void release_assets(TextureCatalog& textures, FontSet& fonts) {
     SDL_Texture*& slot = catalog_slot(textures, i);
     if (slot) SDL_DestroyTexture(slot);
     slot = nullptr;
+  }
+  for (SDL_Texture*& sheet : textures.turned) {
+    if (sheet) SDL_DestroyTexture(sheet);
+    sheet = nullptr;
   }
   TTF_Font** all[5] = {&fonts.fontSmall, &fonts.fontMedium, &fonts.fontLarge, &fonts.fontHuge,
                        &fonts.fontGiant};

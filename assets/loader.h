@@ -19,16 +19,19 @@ void release_assets(TextureCatalog& textures, FontSet& fonts);
 // The pictures' way from the pack to their textures. Each is made at the size it is drawn at
 // on this display (one size for most; see picture_sizes), averaged down from its packed pixels
 // by the decoding threads, and handed to its texture on the main thread. The pictures of the
-// first frame come first; the rest are made while the intro shows.
+// first frame come first; the rest, and the turned pictures' sheets, are made while the intro
+// shows. Everything is indexed by picture id, then by IMAGE_COUNT + position in TURNED_PICTURES.
+constexpr int32_t LOAD_COUNT = IMAGE_COUNT + TURNED_COUNT;
 struct PictureLoad {
   Uint32 format = SDL_PIXELFORMAT_UNKNOWN;
-  PixelSize size[IMAGE_COUNT] = {};  // made at
-  int32_t order[IMAGE_COUNT] = {};   // picture ids: the first frame's, then largest first
-  void* pixels[IMAGE_COUNT] = {};    // by picture id, rows of size.w pixels in `format`
-  const char* cause[IMAGE_COUNT] = {};  // why a picture could not be made
-  bool opaque[IMAGE_COUNT] = {};        // nothing shows through: copied without blending
-  std::atomic<bool> made[IMAGE_COUNT] = {};  // pixels (or cause) ready for the main thread
-  bool handed[IMAGE_COUNT] = {};             // main thread: its texture holds it
+  PixelSize size[LOAD_COUNT] = {};  // made at
+  int32_t turned_cell = 0;          // a sheet's cell side
+  int32_t order[LOAD_COUNT] = {};   // the first frame's pictures, then the costliest first
+  void* pixels[LOAD_COUNT] = {};    // rows of size.w pixels in `format`
+  const char* cause[LOAD_COUNT] = {};  // why a picture could not be made
+  bool opaque[LOAD_COUNT] = {};        // nothing shows through: copied without blending
+  std::atomic<bool> made[LOAD_COUNT] = {};  // pixels (or cause) ready for the main thread
+  bool handed[LOAD_COUNT] = {};             // main thread: its texture holds it
   int32_t handed_count = 0;
   bool texts_made = false;
   bool failed = false;
@@ -45,8 +48,10 @@ void picture_sizes(const LayoutTable& layout, float unit, PixelSize sizes[IMAGE_
 
 // The format pictures are kept in: the renderer's first with alpha, as SDL itself would pick.
 Uint32 picture_texture_format(SDL_Renderer* renderer);
-// Orders the pictures and starts the making threads (one fewer than the cores, at most three).
-void start_picture_making(PictureLoad& load, Uint32 format, const PixelSize sizes[IMAGE_COUNT]);
+// Orders the pictures and sheets and starts the making threads (one fewer than the cores, at
+// most three); a sheet's cells are `turned_cell` pixels square.
+void start_picture_making(PictureLoad& load, Uint32 format, const PixelSize sizes[IMAGE_COUNT],
+                          int32_t turned_cell);
 // Makes pictures on this thread too while any is left to take; with `all` false only up to
 // the first frame's. Then waits until those (or all) are made; all: joins the threads too.
 void make_pictures_here(PictureLoad& load, bool all);
@@ -60,6 +65,11 @@ const char* make_picture(const ImageInfo& info, PixelSize size, Uint32 format, v
                          int pitch);
 // The same at the picture's own size.
 const char* decode_picture(const ImageInfo& info, Uint32 format, void* pixels, int pitch);
+
+// Makes a square picture's sheet (see turned_copy) of `cell`-pixel cells into pixels of a
+// format and pitch; null on success, else why it could not.
+const char* make_turned(const ImageInfo& info, int32_t cell, Uint32 format, void* pixels,
+                        int pitch);
 
 // Start-up in two steps. The first opens the fonts, lays out every rectangle, and makes the
 // first frame's pictures (0, or 1 on failure); the loading goes on in `load`. The second is

@@ -129,7 +129,7 @@ const DrawnIn drawn_in[] = {
     in(IMG_diamond, LF_diamondRect2),
     in(IMG_goldNugget, LF_goldNuggetRect1),
     in(IMG_goldNugget, LF_goldNuggetRect2),
-    square(IMG_emerald, IMG_pebble, 4.0f),
+    square(IMG_emerald, IMG_pebble, STONE_FLYING_UNITS),
     in(IMG_dynamite, LF_dynamiteRect),
 };
 

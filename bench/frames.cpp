@@ -141,6 +141,8 @@ void time_busiest_games(Program& p) {
 
 int main() {
   setenv("SDL_VIDEODRIVER", "dummy", 1);
+  // Pictures are scaled as the program scales them (smoothly): it sets this before its renderer.
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
   if (chdir(HXM_RUN_DIR) != 0) return 1;
   SDL_Init(SDL_INIT_VIDEO);
   TTF_Init();

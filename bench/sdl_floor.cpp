@@ -19,6 +19,8 @@ int main() {
   }
   SDL_Window* window = SDL_CreateWindow("floor", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w,
                                         h, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  // The window surface shown as the program shows it (see create_renderer).
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   SDL_Renderer* renderer = window ? SDL_CreateRenderer(window, -1, 0) : nullptr;
   if (!renderer) return 1;
   Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 2048);  // as the sound bank opens it

@@ -366,12 +366,25 @@ TEST_F(Loaded, FillsImageAndTextSlotsAndReleasesAll) {
     opaque += !see_through;
   }
   EXPECT_GT(opaque, 0) << "the full-screen backgrounds are opaque";
+  // Each turned picture's sheet, at the flying size, blending.
+  const PixelSize sheet = turned_sheet_size(turned_cell(display.unit));
+  EXPECT_EQ(sheet.w, 6 * (int)(4 * display.unit));
+  for (SDL_Texture* turned : textures.turned) {
+    int w = 0, h = 0;
+    ASSERT_EQ(SDL_QueryTexture(turned, nullptr, nullptr, &w, &h), 0);
+    EXPECT_EQ(w, sheet.w);
+    EXPECT_EQ(h, sheet.h);
+    SDL_BlendMode blend = SDL_BLENDMODE_NONE;
+    SDL_GetTextureBlendMode(turned, &blend);
+    EXPECT_EQ(blend, SDL_BLENDMODE_BLEND);
+  }
   // A screen's run-time texture is released too.
   textures.macValueTexture2 = SDL_CreateTexture(clock.renderer, SDL_PIXELFORMAT_RGBA32,
                                                 SDL_TEXTUREACCESS_STATIC, 4, 4);
   release_assets(textures, fonts);
   for (int32_t i = 0; i < TEXTURE_SLOT_COUNT; ++i)
     EXPECT_EQ(catalog_slot(textures, i), nullptr) << slot_names[i];
+  for (SDL_Texture* turned : textures.turned) EXPECT_EQ(turned, nullptr);
   EXPECT_EQ(fonts.fontMedium, nullptr);
   release_assets(textures, fonts);  // twice is harmless
 }

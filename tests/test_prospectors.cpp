@@ -1,10 +1,11 @@
 // The prospectors' rules on their state: gems by power, the stroke that locks its player,
 // the stones' flight, the dynamite clock with its extra periods and the burst; and, on pixels,
-// the stones flying over the game-over shade.
+// the stones flying over the game-over shade and drawn turned as SDL would turn them.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
+#include <cmath>
 #include <vector>
 
 #include "games/prospectors.h"
@@ -178,15 +179,23 @@ TEST_F(Prospectors, TimeOutGivesAnExtraPeriodOnEqualPointsElseTheRockBursts) {
 }
 
 // On pixels: stones fly over the game-over shade, and the pillar has gone.
-TEST(ProspectorsDrawn, StonesFlyOverTheShadeOnceTheGameIsOver) {
-  ASSERT_EQ(chdir(HXM_RUN_DIR), 0);
+// The game's records over a loaded offscreen renderer.
+struct DrawnCave {
   OffscreenAssets a;
-  ASSERT_TRUE(begin_offscreen(a, 1366, 768));
-  ASSERT_EQ(load_offscreen(a), 0);
   SoundBank sounds;
   AppState app;
   PointerState pointer;
   GameContext c = offscreen_context(a, app, pointer, sounds, nullptr, nullptr, SCREEN_COMPETITION_MENU);
+  ~DrawnCave() { end_offscreen(a); }
+};
+
+TEST(ProspectorsDrawn, StonesFlyOverTheShadeOnceTheGameIsOver) {
+  ASSERT_EQ(chdir(HXM_RUN_DIR), 0);
+  DrawnCave cave;
+  OffscreenAssets& a = cave.a;
+  GameContext& c = cave.c;
+  ASSERT_TRUE(begin_offscreen(a, 1366, 768));
+  ASSERT_EQ(load_offscreen(a), 0);
   ProspectorsGame game;
   prospectors_game.reset(&game, c);
   Gem m;
@@ -222,7 +231,74 @@ TEST(ProspectorsDrawn, StonesFlyOverTheShadeOnceTheGameIsOver) {
   EXPECT_EQ(gone.g, cave_shaded.g);
   EXPECT_EQ(gone.b, cave_shaded.b);
   EXPECT_FALSE(with_pillar.r == gone.r && with_pillar.g == gone.g && with_pillar.b == gone.b);
-  end_offscreen(a);
+}
+
+// The mean difference of a square's channels from one drawing to the next, in levels.
+double mean_difference(const std::vector<SDL_Color>& a, const std::vector<SDL_Color>& b) {
+  double sum = 0;
+  for (size_t i = 0; i < a.size(); ++i)
+    sum += std::abs(a[i].r - b[i].r) + std::abs(a[i].g - b[i].g) + std::abs(a[i].b - b[i].b);
+  return sum / (3.0 * (double)a.size());
+}
+
+// Each stone, drawn from its sheet turned in advance, looks as the picture turned by SDL at its
+// angle to the nearest step does, and clearly unlike it turned the other way.
+TEST(ProspectorsDrawn, TurnedStonesLookAsSdlTurnsThem) {
+  ASSERT_EQ(chdir(HXM_RUN_DIR), 0);
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");  // as the program scales
+  DrawnCave cave;
+  OffscreenAssets& a = cave.a;
+  ASSERT_TRUE(begin_offscreen(a, 1920, 1080));
+  ASSERT_EQ(load_offscreen(a), 0);
+  ProspectorsGame game;
+  const SDL_FRect rect{200.0f, 100.0f, 90.0f, 90.0f};
+  auto square = [&] {
+    std::vector<SDL_Color> pixels;
+    for (int y = 90; y < 200; ++y)
+      for (int x = 190; x < 300; ++x) pixels.push_back(offscreen_pixel(a.screen, x, y));
+    return pixels;
+  };
+  auto by_sdl = [&](SDL_Texture* picture, double angle) {
+    SDL_SetRenderDrawColor(a.clock.renderer, 0, 0, 0, 255);
+    SDL_RenderClear(a.clock.renderer);
+    SDL_RenderCopyExF(a.clock.renderer, picture, nullptr, &rect, angle, nullptr, SDL_FLIP_NONE);
+    return square();
+  };
+  struct Case {
+    int32_t kind;
+    SDL_Texture* TextureCatalog::*picture;
+    float angle;  // as the stone holds it
+    int32_t heading;
+    double drawn;  // the step SDL turns it by
+  };
+  const Case cases[] = {
+      {GEM_PEBBLE, &TextureCatalog::pebble, 30.0f, 1, 30.0},
+      {GEM_EMERALD, &TextureCatalog::emerald, 124.0f, 1, 120.0},
+      {GEM_DIAMOND, &TextureCatalog::diamond, 76.0f, 0, -80.0},
+      {GEM_NUGGET, &TextureCatalog::goldNugget, 1005.0f, 1, 290.0},
+  };
+  for (const Case& k : cases) {
+    Gem m;
+    m.kind = k.kind;
+    m.x = rect.x;
+    m.y = rect.y;
+    m.width = rect.w;
+    m.height = rect.h;
+    m.age = 1.0f;
+    m.angle = k.angle;
+    m.heading = k.heading;
+    game.gems = {m};
+    SDL_SetRenderDrawColor(a.clock.renderer, 0, 0, 0, 255);
+    SDL_RenderClear(a.clock.renderer);
+    prospectors_game.draw_over(&game, cave.c);
+    const std::vector<SDL_Color> ours = square();
+    const double near = mean_difference(ours, by_sdl(a.textures.*k.picture, k.drawn));
+    const double mirrored = mean_difference(ours, by_sdl(a.textures.*k.picture, -k.drawn));
+    const double blank = mean_difference(ours, by_sdl(nullptr, 0.0));
+    EXPECT_LT(near, 2.0) << k.kind;
+    EXPECT_GT(mirrored, 4.0 * near) << k.kind;
+    EXPECT_GT(blank, 10.0) << k.kind;
+  }
 }
 
 }  // namespace
