@@ -5,7 +5,7 @@ JOBS       ?= 2
 WINDOWS    ?= build-windows
 
 .PHONY: run test build setup package demo screenshots contact-sheet layout-overlay listen soak \
-        windows windows-test clean
+        windows windows-test include-graph clean
 
 run: build
 	cd $(BUILD)/run && ./hxm
@@ -38,6 +38,10 @@ contact-sheet: build
 layout-overlay: build
 	mkdir -p $(BUILD)/layout-overlay
 	cd $(BUILD)/run && ../tools/hxm-layout-overlay ../layout-overlay
+
+# The includes between the folders, stacked by floor: $(BUILD)/includes.svg.
+include-graph:
+	./scripts/include-graph $(BUILD)/includes.svg
 
 # Length, peak and RMS of each of the 16 sound files.
 listen: build
