@@ -15,7 +15,7 @@ add_custom_command(
 add_custom_target(hxm_run_data ALL DEPENDS ${HXM_RUN_DIR}/font/hxm_font.ttf)
 
 # The pictures: SVG sources generated and rasterised to PNG by assets/art/make_art.py, packed
-# (pixels as zstd frames, see assets/art/pack_pictures.cpp), then compiled into the library
+# (pixels as zstd frames, see tools/pack_pictures.cpp), then compiled into the library
 # with .incbin (fast to build, nothing read from disk at run time).
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 if(CMAKE_CROSSCOMPILING)
@@ -71,7 +71,7 @@ else()
   target_include_directories(hxm_png PUBLIC ${CMAKE_SOURCE_DIR})
   target_link_libraries(hxm_png PUBLIC PkgConfig::HXM_ZLIB)
 
-  add_executable(hxm-pack-pictures ${CMAKE_SOURCE_DIR}/assets/art/pack_pictures.cpp)
+  add_executable(hxm-pack-pictures ${CMAKE_SOURCE_DIR}/tools/pack_pictures.cpp)
   target_include_directories(hxm-pack-pictures PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(hxm-pack-pictures PRIVATE hxm_png PkgConfig::HXM_DEPS Threads::Threads)
   add_custom_command(
