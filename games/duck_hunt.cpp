@@ -1,10 +1,10 @@
-#include "core/random.h"
 #include "games/duck_hunt.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/random.h"
 #include "ui/draw_list.h"
 
 namespace {

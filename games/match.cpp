@@ -1,7 +1,6 @@
 #include "games/match.h"
 
 #include "ui/pointer_rect.h"
-#include "core/lock_hold.h"
 #include "games/games.h"
 #include "link/sensor_link.h"
 #include "ui/draw_list.h"
@@ -119,20 +118,11 @@ void match_init(MatchState& m) {
 }
 
 void match_poll(const GameDef& game, void* record, MatchState& m, GameContext& c) {
-  if (c.link) {
-    Hold hold(c.link->mutex);
-    copy_connected_locked(*c.link, m.pad_connected);
-  } else {
-    for (int32_t& flag : m.pad_connected) flag = 0;
-  }
+  read_connected(c.link, m.pad_connected);
   if (!assign_pads(m)) return;
 
-  int32_t left = 0, right = 0;
-  {
-    Hold hold(c.link->mutex);
-    left = take_hit_locked(*c.link, m.left_pad, m.left_label, nullptr);
-    right = take_hit_locked(*c.link, m.right_pad, m.right_label, nullptr);
-  }
+  int32_t left = take_hit(c.link, m.left_pad, m.left_label, nullptr);
+  int32_t right = take_hit(c.link, m.right_pad, m.right_label, nullptr);
   if (left == 0 && right == 0) return;
   if (m.countdown_active == 1) return;  // hits during the countdown are lost
   if (m.playing == 0) {
@@ -143,8 +133,7 @@ void match_poll(const GameDef& game, void* record, MatchState& m, GameContext& c
     if (left != 0) game.hit(record, SIDE_LEFT, left, c);
     if (right != 0) game.hit(record, SIDE_RIGHT, right, c);
   }
-  Hold hold(c.link->mutex);
-  clear_all_hits_locked(*c.link);
+  clear_all_hits(c.link);
 }
 
 void match_start_music(const GameDef& game, MatchState& m, SoundBank& sounds) {

@@ -1,8 +1,8 @@
-#include "core/random.h"
 #include "games/prospectors.h"
 
 #include <cstdio>
 
+#include "core/random.h"
 #include "ui/draw_list.h"
 
 namespace {

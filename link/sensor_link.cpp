@@ -264,8 +264,40 @@ void stop_sensor_link(SensorLink* link) {
   link->app = nullptr;
 }
 
-void copy_connected_locked(const SensorLink& link, int32_t connected[PAD_COUNT]) {
-  for (int32_t k = 0; k < PAD_COUNT; ++k) connected[k] = link.pads[k].connected;
+void read_connected(SensorLink* link, int32_t connected[PAD_COUNT]) {
+  for (int32_t k = 0; k < PAD_COUNT; ++k) connected[k] = 0;
+  if (!link) return;
+  Hold hold(link->mutex);
+  for (int32_t k = 0; k < PAD_COUNT; ++k) connected[k] = link->pads[k].connected;
+}
+
+void read_pads(SensorLink* link, int32_t& port_number, PadSlot pads[PAD_COUNT]) {
+  port_number = 0;
+  for (int32_t k = 0; k < PAD_COUNT; ++k) pads[k] = PadSlot{};
+  if (!link) return;
+  Hold hold(link->mutex);
+  port_number = link->port_number;
+  for (int32_t k = 0; k < PAD_COUNT; ++k) pads[k] = link->pads[k];
+}
+
+int32_t take_hit(SensorLink* link, int32_t pad, char* suffix, char* mac, double* arrived_ms) {
+  if (!link) return 0;
+  Hold hold(link->mutex);
+  return take_hit_locked(*link, pad, suffix, mac, arrived_ms);
+}
+
+void clear_all_hits(SensorLink* link) {
+  if (!link) return;
+  Hold hold(link->mutex);
+  clear_all_hits_locked(*link);
+}
+
+bool hit_waiting(SensorLink* link) {
+  if (!link) return false;
+  Hold hold(link->mutex);
+  for (const PadSlot& slot : link->pads)
+    if (slot.hit[3] != 0) return true;
+  return false;
 }
 
 int32_t take_hit_locked(SensorLink& link, int32_t pad, char* suffix, char* mac,

@@ -90,14 +90,24 @@ SensorLink* start_sensor_link(AppState& app, const SerialPortLayer& port);
 // Clears link_running under the mutex and lets go of app; link must not be used afterwards.
 void stop_sensor_link(SensorLink* link);
 
-// For the screens, each called under a hold on link.mutex that the caller takes.
+// For the screens, games and tools: each takes the link's hold for itself, and a null link
+// reads as no hub at all.
 // The four connected flags, as 0 or 1.
-void copy_connected_locked(const SensorLink& link, int32_t connected[PAD_COUNT]);
+void read_connected(SensorLink* link, int32_t connected[PAD_COUNT]);
+// The hub's port number (0 = none) and a copy of the four pads' slots.
+void read_pads(SensorLink* link, int32_t& port_number, PadSlot pads[PAD_COUNT]);
 // Consumes the hit of pad 1-4 whether or not the caller uses it, and returns its power
 // (0 = no hit, or a stale one). Writes the MAC's last four characters into suffix (5 bytes)
 // and, when mac is not null, all twelve into mac (13 bytes), each NUL-terminated; when
 // arrived_ms is not null, the hit's stamp.
+int32_t take_hit(SensorLink* link, int32_t pad, char* suffix, char* mac,
+                 double* arrived_ms = nullptr);
+// Every pad's four hit bytes set to 0.
+void clear_all_hits(SensorLink* link);
+// True while some pad holds a hit not yet taken.
+bool hit_waiting(SensorLink* link);
+
+// The same under a hold the link itself (or a test of it) already took.
 int32_t take_hit_locked(SensorLink& link, int32_t pad, char* suffix, char* mac,
                         double* arrived_ms = nullptr);
-// Every pad's four hit bytes set to 0.
 void clear_all_hits_locked(SensorLink& link);

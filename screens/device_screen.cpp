@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/lock_hold.h"
 #include "ui/pointer_rect.h"
 #include "link/sensor_link.h"
 #include "ui/draw_list.h"
@@ -98,23 +97,14 @@ int32_t charge_segments(uint8_t c) {
 
 void device_screen_update(DeviceScreenState& s, SensorLink* link) {
   uint8_t level[4] = {};
-  if (!link) {
-    s.port_number = 0;
-    for (int k = 0; k < 4; ++k) {
-      s.connected[k] = 0;
-      memset(s.mac_text[k], NO_MAC, 12);
-      s.mac_text[k][12] = 0;
-    }
-  } else {
-    Hold hold(link->mutex);
-    s.port_number = link->port_number;
-    for (int k = 0; k < 4; ++k) {
-      const PadSlot& slot = link->pads[k];
-      s.connected[k] = slot.connected;
-      level[k] = slot.level;
-      for (int i = 0; i < 12; ++i) s.mac_text[k][i] = (char)(slot.mac[i] & 0xFF);
-      s.mac_text[k][12] = 0;
-    }
+  PadSlot pads[PAD_COUNT];
+  read_pads(link, s.port_number, pads);
+  for (int k = 0; k < 4; ++k) {
+    const PadSlot& slot = pads[k];
+    s.connected[k] = slot.connected;
+    level[k] = slot.level;
+    for (int i = 0; i < 12; ++i) s.mac_text[k][i] = (char)(slot.mac[i] & 0xFF);
+    s.mac_text[k][12] = 0;
   }
 
   for (int k = 0; k < 4; ++k) {

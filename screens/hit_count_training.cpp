@@ -4,6 +4,7 @@
 #include <initializer_list>
 
 #include "ui/draw_list.h"
+#include "link/sensor_link.h"
 
 namespace {
 

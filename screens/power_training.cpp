@@ -5,6 +5,7 @@
 #include "ui/pointer_rect.h"
 #include "ui/draw_list.h"
 #include "store/record_store.h"
+#include "link/sensor_link.h"
 
 namespace {
 

@@ -1,10 +1,11 @@
-#include "core/random.h"
 #include "screens/reaction_training.h"
 
 #include <cstdio>
 
+#include "core/random.h"
 #include "core/date_time.h"
 #include "ui/draw_list.h"
+#include "link/sensor_link.h"
 
 namespace {
 

@@ -1,7 +1,6 @@
 #include "screens/training_common.h"
 
 #include "ui/pointer_rect.h"
-#include "core/lock_hold.h"
 #include "assets/sound_bank.h"
 #include "link/sensor_link.h"
 #include "ui/draw_list.h"
@@ -14,12 +13,7 @@ int32_t countdown_digit_at(float seconds) {
 }
 
 bool active_pad_update(SensorLink* link, ActivePad& pad) {
-  if (link) {
-    Hold hold(link->mutex);
-    copy_connected_locked(*link, pad.pad_connected);
-  } else {
-    for (int32_t& c : pad.pad_connected) c = 0;
-  }
+  read_connected(link, pad.pad_connected);
   int32_t lowest = 0;
   for (int32_t k = 4; k >= 1; --k)
     if (pad.pad_connected[k - 1] == 1) lowest = k;
@@ -36,16 +30,9 @@ bool active_pad_update(SensorLink* link, ActivePad& pad) {
 }
 
 int32_t take_active_hit(SensorLink* link, ActivePad& pad, bool with_mac) {
-  if (!link || pad.selected_pad < 1 || pad.selected_pad > 4) return 0;
-  Hold hold(link->mutex);
-  return take_hit_locked(*link, pad.selected_pad, pad.pad_suffix, with_mac ? pad.pad_mac : nullptr,
-                         &pad.hit_ms);
-}
-
-void clear_all_hits(SensorLink* link) {
-  if (!link) return;
-  Hold hold(link->mutex);
-  clear_all_hits_locked(*link);
+  if (pad.selected_pad < 1 || pad.selected_pad > 4) return 0;
+  return take_hit(link, pad.selected_pad, pad.pad_suffix, with_mac ? pad.pad_mac : nullptr,
+                  &pad.hit_ms);
 }
 
 void next_active_pad(ActivePad& pad) {

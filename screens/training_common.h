@@ -42,8 +42,6 @@ bool active_pad_update(SensorLink* link, ActivePad& pad);
 // a hit taken leaves its stamp in hit_ms.
 // with_mac: fill pad_mac too (only the hit-power training stores it).
 int32_t take_active_hit(SensorLink* link, ActivePad& pad, bool with_mac);
-// Every pad's hit bytes cleared in one hold.
-void clear_all_hits(SensorLink* link);
 // The pad button: the next connected pad in the cycle 1, 2, 3, 4, 1; it stays when no other
 // pad is connected.
 void next_active_pad(ActivePad& pad);

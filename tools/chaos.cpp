@@ -1,4 +1,3 @@
-#include "core/random.h"
 #include "tools/chaos.h"
 
 #include <SDL.h>
@@ -15,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/random.h"
 #include "core/lock_hold.h"
 #include "app/program.h"
 #include "tools/virtual_hub.h"
@@ -408,10 +408,7 @@ struct Driver {
   }
   int32_t lowest_connected_pad() {
     int32_t connected[PAD_COUNT];
-    {
-      Hold hold(p.link->mutex);
-      copy_connected_locked(*p.link, connected);
-    }
+    read_connected(p.link, connected);
     for (int32_t k = 0; k < PAD_COUNT; ++k)
       if (connected[k]) return k;
     return -1;

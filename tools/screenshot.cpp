@@ -115,19 +115,12 @@ void hub_command(Script& s, const std::string& arg) {
   }
 }
 
-bool hit_pending(const Program& p) {
-  if (!p.link) return false;
-  Hold hold(p.link->mutex);
-  for (const PadSlot& slot : p.link->pads)
-    if (slot.hit[3] != 0) return true;
-  return false;
-}
 
 // Real time for the link to read what the hub sent. A wait after a hit ends as soon as the link
 // holds it: a hit not taken soon after it came is stale, and the next frame must still see it.
 void wait_for_link(const Program& p, Script& s, uint32_t ms) {
   const uint64_t end = SDL_GetTicks64() + ms;
-  while (SDL_GetTicks64() < end && !(s.hit_sent && hit_pending(p))) SDL_Delay(1);
+  while (SDL_GetTicks64() < end && !(s.hit_sent && hit_waiting(p.link))) SDL_Delay(1);
   s.hit_sent = false;
 }
 
