@@ -5,7 +5,7 @@ JOBS       ?= 2
 WINDOWS    ?= build-windows
 
 .PHONY: run test build setup package demo screenshots contact-sheet layout-overlay listen soak \
-        windows windows-test include-graph clean
+        windows windows-test include-graph golden-refresh clean
 
 run: build
 	cd $(BUILD)/run && ./hxm
@@ -42,6 +42,11 @@ layout-overlay: build
 # The includes between the folders, stacked by floor: $(BUILD)/includes.svg.
 include-graph:
 	./scripts/include-graph $(BUILD)/includes.svg
+
+# After an intended change to what a screen draws: store the golden frames anew from this
+# build (tests/golden/); look at the pictures in $(BUILD)/golden/ before committing them.
+golden-refresh: build
+	cd $(BUILD) && HXM_GOLDEN_REFRESH=1 ./tests/hxm_tests --gtest_filter='Golden.*'
 
 # Length, peak and RMS of each of the 16 sound files.
 listen: build

@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <vector>
 
 #include <SDL_ttf.h>
@@ -76,6 +78,13 @@ void end_offscreen(OffscreenAssets& a) {
   SDL_Quit();
 }
 
+std::string read_file(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
 std::string make_temp_dir() {
   std::string templ = (std::filesystem::temp_directory_path() / "hxm-test-XXXXXX").string();
   char* made = mkdtemp(templ.data());
@@ -89,12 +98,16 @@ void remove_tree(const std::string& path) {
 
 ScratchRunDir::ScratchRunDir() : path(make_temp_dir()) {
   std::error_code ec;
+  found = std::filesystem::current_path(ec).string();
   for (const char* part : {"font", "sound"})
     std::filesystem::create_directory_symlink(std::string(HXM_RUN_DIR) + "/" + part,
                                               path + "/" + part, ec);
 }
 
-ScratchRunDir::~ScratchRunDir() { remove_tree(path); }
+ScratchRunDir::~ScratchRunDir() {
+  if (!found.empty() && chdir(found.c_str()) != 0) ADD_FAILURE() << "cannot return to " << found;
+  remove_tree(path);
+}
 
 VirtualHub* start_with_hub(Program& program, const std::string& run_dir) {
   if (chdir(run_dir.c_str()) != 0) return nullptr;

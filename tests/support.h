@@ -39,23 +39,29 @@ bool begin_offscreen(OffscreenAssets& a, int w, int h);
 int load_offscreen(OffscreenAssets& a);
 void end_offscreen(OffscreenAssets& a);
 
+// A whole file's bytes; empty when it cannot be read.
+std::string read_file(const std::string& path);
+
 // A fresh empty directory under the system's temporary folder, removed by the caller.
 std::string make_temp_dir();
 void remove_tree(const std::string& path);
 
 // A fresh directory that sees the run directory's font and sounds (through links), so a
 // test can start the whole program without leaving a database in the real run directory.
+// Going, it returns to the working directory it found before removing itself: a test that
+// entered it leaves the next test of the same process a directory that still exists.
 struct ScratchRunDir {
   std::string path;
+  std::string found;  // the working directory when it was made
   ScratchRunDir();
   ~ScratchRunDir();
 };
 
 struct VirtualHub;
-// The whole program started in a run directory (entered for good) on the dummy drivers, with
-// a virtual hub in the adapter's place; returns once the link has opened the hub's terminal,
-// or null when anything failed. The hub lives to the process's end: the detached link thread
-// may still reach it after shut_down.
+// The whole program started in a run directory (entered; a ScratchRunDir returns from it when
+// it goes) on the dummy drivers, with a virtual hub in the adapter's place; returns once the
+// link has opened the hub's terminal, or null when anything failed. The hub lives to the
+// process's end: the detached link thread may still reach it after shut_down.
 VirtualHub* start_with_hub(Program& program, const std::string& run_dir);
 
 // A tick source for the main loop: time moves only when the loop waits or a test says so.

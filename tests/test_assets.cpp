@@ -40,13 +40,6 @@ std::vector<uint32_t> code_points(const char* s) {
   return out;
 }
 
-std::string read_file(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
 // Each picture's pixels as RGBA bytes, rows unpadded, reduced to one number.
 size_t rgba_checksum(const void* pixels, Uint32 format, int pitch, int w, int h) {
   std::string rgba((size_t)w * h * 4, '\0');
