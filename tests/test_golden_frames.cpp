@@ -112,13 +112,8 @@ struct GoldenProgram {
     // The link's clock is the loop's fake one: hits are stamped and found fresh on it.
     link.port.now_ms = [](void* ctx) { return (double)((FakeTicks*)ctx)->now; };
     link.port.ctx = &ticks;
-    device_screen_reset(p.device_screen);
-    power_training_reset(p.power_training, p.display, p.layout);
-    reaction_reset(p.reaction);
-    hit_count_reset(p.hit_count);
-    statistics_init_at(p.statistics, DateTime{2026, 12, 9, 18, 30, 0});
-    GameContext games = game_context(p);
-    init_games(p.games, games);
+    reset_screens(p);
+    statistics_init_at(p.screens.statistics, DateTime{2026, 12, 9, 18, 30, 0});
     seams = fake_ticks_seams(ticks);
   }
   ~GoldenProgram() {
@@ -225,7 +220,7 @@ TEST_F(Golden, PowerTrainingWithThreeBests) {
   g.connect(1, "A1B2C3D4E5F6", 90);
   g.p.app.screen = SCREEN_POWER_TRAINING;
   g.frames(1);  // a hit made before the screen's first frame is dropped
-  const PowerTrainingState& s = g.p.power_training;
+  const PowerTrainingState& s = g.p.screens.power_training;
   for (int power : {180, 231, 95}) {
     g.strike(1, 9);
     ASSERT_TRUE(g.frames_until([&] { return s.measuring == 1; }, 20, 200));
@@ -241,7 +236,7 @@ TEST_F(Golden, ReactionTrainingWithThreeBests) {
   g.connect(1, "A1B2C3D4E5F6", 90);
   g.p.app.screen = SCREEN_REACTION_TRAINING;
   g.frames(1);
-  const ReactionTrainingState& s = g.p.reaction;
+  const ReactionTrainingState& s = g.p.screens.reaction;
   // The signal's frame is presented on the next one; a hit k frames after the signal was
   // first due takes (k - 1) frames of 16 ms.
   for (int frames_to_react : {19, 25, 31}) {
@@ -262,7 +257,7 @@ TEST_F(Golden, HitCountTrainingWithThreeBests) {
   g.connect(1, "A1B2C3D4E5F6", 90);
   g.p.app.screen = SCREEN_HIT_COUNT_TRAINING;
   g.frames(1);
-  const HitCountTrainingState& s = g.p.hit_count;
+  const HitCountTrainingState& s = g.p.screens.hit_count;
   for (int hits : {6, 11, 4}) {
     ASSERT_TRUE(g.frames_until([&] { return s.time_left >= HIT_COUNT_SECONDS; }, 30, 1000));
     g.strike(1, 9);
@@ -330,8 +325,8 @@ void play_game(GoldenProgram& g, int32_t screen, const char* name,
   g.connect(1, "A1B2C3D4E5F6", 90);
   g.connect(2, "0C1D2E3F4A5B", 80);
   g.p.app.screen = screen;
-  const GameDef& game = *game_for_screen(screen);
-  const MatchState& m = game.match(game.record(g.p.games));
+  const GameEntry& game = *game_entry(screen);
+  const MatchState& m = game.def->match(game.record(g.p.games));
   ASSERT_TRUE(g.frames_until([&] { return m.left_pad == 1 && m.right_pad == 2; }, 10));
   g.strike(2, 9);
   ASSERT_TRUE(g.frames_until([&] { return m.playing == 1; }, 50, 100));
