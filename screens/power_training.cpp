@@ -11,26 +11,6 @@ namespace {
 using T = TextureCatalog;
 using L = LayoutTable;
 
-const DrawItem buttons[] = {
-    image(&T::logo, &L::logoRect),
-    image(&T::closeCross, &L::closeButtonRect),
-    image(&T::ringBack, &L::backButtonRect),
-    image(&T::ringPlay, &L::playButtonRect),
-    image(&T::ringRepeat, &L::repeatButtonRect),
-};
-
-// The cups beside the best three, best first, with the colours of their numbers.
-struct Cup {
-  SDL_Texture* T::*texture;
-  SDL_FRect L::*rect;
-  SDL_Color Palette::*colour;
-};
-const Cup cups[3] = {
-    {&T::cupGold, &L::cupGoldRect1, &Palette::gold},
-    {&T::cupSilver, &L::cupSilverRect1, &Palette::silver},
-    {&T::cupBronze, &L::cupBronzeRect1, &Palette::tan},
-};
-
 SDL_Texture* T::*const badges[BAND_COUNT] = {
     &T::rankTitle1, &T::rankTitle2, &T::rankTitle3, &T::rankTitle4, &T::rankTitle5,
     &T::rankTitle6, &T::rankTitle7, &T::rankTitle8, &T::rankTitle9,
@@ -168,24 +148,13 @@ void power_training_draw(const FrameClock& c, const PowerTrainingState& s, const
                          const FontSet& fonts) {
   SDL_RenderCopy(c.renderer, t.titleHitPower, nullptr, &l.titleHitPowerRect);
   SDL_RenderCopyF(c.renderer, t.powerScale, &l.powerScaleSourceRect, &l.powerScaleRect);
-  if (s.countdown.counting_down == 0)
-    draw_runtime_text_centred(c, fonts.fontGiant, s.shown_value_text, palette.amber,
-                              (float)d.width * 0.5f, (float)d.height * 0.3f);
-  float text_left = (float)d.width - 6.0f * d.unit;
-  for (int k = 0; k < 3; ++k) {
-    const SDL_FRect& cup = l.*cups[k].rect;
-    SDL_RenderCopyF(c.renderer, t.*cups[k].texture, nullptr, &cup);
-    draw_runtime_text_left_centred(c, fonts.fontMedium, s.shown_best[k].text,
-                                   palette.*cups[k].colour, text_left, cup.y + cup.h / 2);
-  }
+  const char* const best[3] = {s.shown_best[0].text, s.shown_best[1].text, s.shown_best[2].text};
+  draw_training_results(c, s.countdown, s.shown_value_text, best, palette, d, t, l, fonts);
   int32_t band = rating_band(s.shown_value);
   if (band > 0)
     SDL_RenderCopyF(c.renderer, t.*badges[band - 1], nullptr, &l.rankTitleRect[band - 1]);
-  draw_items(c, t, l, buttons);
   draw_unsaved_sign(c, t, l, s.unsaved);
-  draw_pad_button(c, s.pad, palette, t, l, fonts);
-  if (s.countdown.counting_down == 1)
-    draw_countdown(c, s.countdown.countdown_digit, palette, t, l);
+  draw_training_controls(c, s.pad, s.countdown, palette, t, l, fonts);
 }
 
 void power_training_click(const PointerState& p, PowerTrainingState& s, AppState& app,

@@ -10,7 +10,7 @@ GameRig::GameRig(int width, int height)
 
 void GameRig::start(const GameDef& game, void* record) {
   MatchState& match = game.match(record);
-  match.countdown_active = 1;
+  match.countdown.counting_down = 1;
   for (int32_t i = 0; i < 400 && match.playing == 0; ++i) frame(game, record);
   ASSERT_EQ(match.playing, 1);
 }
@@ -87,7 +87,7 @@ bool HubProgram::start_game(int32_t screen, int32_t starter) {
   const GameDef& game = *game_for_screen(screen);
   const MatchState& m = game.match(game.record(program.games));
   if (!run_until([&] { return m.left_pad == 1 && m.right_pad == 2; })) return false;
-  if (!strike(starter, 9, [&] { return m.countdown_active == 1; })) return false;
+  if (!strike(starter, 9, [&] { return m.countdown.counting_down == 1; })) return false;
   ticks.work_ms = 100;
   bool playing = run_until([&] { return m.playing == 1; });
   ticks.work_ms = 0;
