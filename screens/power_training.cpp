@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "ui/pointer_rect.h"
 #include "ui/draw_list.h"
 #include "store/record_store.h"
 
@@ -18,10 +17,6 @@ SDL_Texture* T::*const badges[BAND_COUNT] = {
 
 bool idle(const PowerTrainingState& s) {
   return s.countdown.counting_down == 0 && s.measuring == 0 && s.animating == 0;
-}
-// Reset, back, Escape, Delete and quit wait while the countdown or the climb runs.
-bool may_leave(const PowerTrainingState& s) {
-  return s.countdown.counting_down == 0 && s.animating == 0;
 }
 
 void set_text(char (&out)[4], int32_t value) { snprintf(out, sizeof out, "%d", value); }
@@ -96,9 +91,15 @@ void climb(PowerTrainingState& s, float dt, const Display& d, LayoutTable& l) {
   show_best(s);
 }
 
-void leave(PowerTrainingState& s, AppState& app, const Display& d, LayoutTable& l) {
-  power_training_reset(s, d, l);
-  app.screen = SCREEN_TRAINING_MENU;
+void press(TrainingControl control, PowerTrainingState& s, AppState& app, const SoundBank& sounds,
+           const Display& d, LayoutTable& l) {
+  // Quit, back and reset also wait while the meter climbs; the pad may change then, never
+  // while a hit is awaited.
+  if (s.animating == 1 && control != CONTROL_START && control != CONTROL_PAD) return;
+  TrainingPress wanted = training_press(control, s.countdown, idle(s), s.measuring == 0, app);
+  if (wanted.reset) power_training_reset(s, d, l);
+  if (wanted.start) start_attempt(s, sounds, d, l);
+  if (wanted.next_pad) next_active_pad(s.pad);
 }
 
 }  // namespace
@@ -159,28 +160,10 @@ void power_training_draw(const FrameClock& c, const PowerTrainingState& s, const
 
 void power_training_click(const PointerState& p, PowerTrainingState& s, AppState& app,
                           const SoundBank& sounds, LayoutTable& l, const Display& d) {
-  if (event_in_frect(p, l.closeButtonRect)) {
-    if (may_leave(s)) app.running = 0;
-  } else if (event_in_frect(p, l.backButtonRect)) {
-    if (may_leave(s)) leave(s, app, d, l);
-  } else if (event_in_frect(p, l.repeatButtonRect)) {
-    if (may_leave(s)) power_training_reset(s, d, l);
-  } else if (event_in_frect(p, l.playButtonRect)) {
-    if (idle(s)) start_attempt(s, sounds, d, l);
-  } else if (event_in_rect(p, l.playerLabelRightRect)) {
-    // The pad may change between attempts and while the meter climbs, never while a hit
-    // is awaited.
-    if (s.countdown.counting_down == 0 && s.measuring == 0) next_active_pad(s.pad);
-  }
+  press(training_control_at(p, l), s, app, sounds, d, l);
 }
 
 void power_training_key(int32_t scancode, const Display& d, AppState& app,
                         PowerTrainingState& s, const SoundBank& sounds, LayoutTable& l) {
-  if (scancode == KEY_SPACE) {
-    if (idle(s)) start_attempt(s, sounds, d, l);
-  } else if (scancode == KEY_DELETE) {
-    if (may_leave(s)) power_training_reset(s, d, l);
-  } else if (scancode == KEY_ESCAPE) {
-    if (may_leave(s)) leave(s, app, d, l);
-  }
+  press(training_control_of_key(scancode), s, app, sounds, d, l);
 }
