@@ -4,7 +4,7 @@
 #include "core/lock_hold.h"
 #include "games/games.h"
 #include "link/sensor_link.h"
-#include "ui/controls.h"
+#include "ui/hud.h"
 #include "ui/draw_list.h"
 
 namespace {

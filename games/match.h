@@ -9,7 +9,7 @@
 #include "assets/sound_bank.h"
 #include "assets/catalog.h"
 #include "assets/layout.h"
-#include "ui/countdown.h"
+#include "ui/hud.h"
 
 struct SensorLink;
 

@@ -2,9 +2,8 @@
 
 #include "ui/pointer_rect.h"
 #include "core/lock_hold.h"
-#include "assets/sound_bank.h"
 #include "link/sensor_link.h"
-#include "ui/controls.h"
+#include "ui/hud.h"
 #include "ui/draw_list.h"
 
 bool active_pad_update(SensorLink* link, ActivePad& pad) {

@@ -5,10 +5,9 @@
 #include <cstdint>
 
 #include "core/records.h"
-#include "assets/sound_bank.h"
 #include "assets/catalog.h"
 #include "assets/layout.h"
-#include "ui/countdown.h"
+#include "ui/hud.h"
 
 struct SensorLink;
 

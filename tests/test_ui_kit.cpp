@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "ui/clock_fields.h"
-#include "ui/countdown.h"
+#include "ui/hud.h"
 
 namespace {
 

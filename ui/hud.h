@@ -1,5 +1,6 @@
-// The 3-2-1 countdown before a training's attempt or a game: its record, its clock and its
-// drawing, the same for both.
+// The heads-up layer every training and game draws over its scene: the logo with the close
+// cross and the back, start and reset buttons, a player's label with the pad it plays on, and
+// the 3-2-1 countdown with its record and clock.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,18 @@
 #include "assets/catalog.h"
 #include "assets/layout.h"
 
+// The logo, the close cross and the back, start and reset buttons (none of them overlap).
+void draw_button_strip(const FrameClock& clock, const TextureCatalog& textures,
+                       const LayoutTable& layout);
+
+// A player's label: grey "Игрок" without a pad (0); otherwise green "Игрок" and the pad's
+// last four MAC characters in lime at the digit rectangle's position.
+void draw_player_label(const FrameClock& clock, int32_t pad, const char* suffix,
+                       const SDL_Rect& label_rect, const SDL_Rect& digit_rect,
+                       const Palette& palette, const TextureCatalog& textures,
+                       const FontSet& fonts);
+
+// The 3-2-1 countdown before a training's attempt or a game.
 struct StartCountdown {
   float countdown_time = 0.0f;  // seconds since it began
   int32_t counting_down = 0;
