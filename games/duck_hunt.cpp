@@ -215,9 +215,7 @@ void end_rule(DuckHuntGame& g, GameContext& c) {
     spawn_duck(g, c);
     return;
   }
-  play_effect(c.sounds.bang);
-  g.match.game_over = 1;
-  place_medals(c.layout, c.display, g.left_score > g.right_score ? SIDE_LEFT : SIDE_RIGHT);
+  match_end(g.match, c, g.left_score > g.right_score ? SIDE_LEFT : SIDE_RIGHT);
 }
 
 // What the drawing shows moving, advanced right before it: each duck's wing beat (as long as

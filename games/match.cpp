@@ -3,8 +3,8 @@
 #include "ui/pointer_rect.h"
 #include "games/games.h"
 #include "link/sensor_link.h"
+#include "ui/hud.h"
 #include "ui/draw_list.h"
-#include "screens/training_common.h"
 
 namespace {
 
@@ -48,11 +48,6 @@ bool assign_pads(MatchState& m) {
   return m.left_pad != 0 && m.right_pad != 0;
 }
 
-void start_countdown(MatchState& m, const SoundBank& sounds) {
-  m.countdown_active = 1;
-  play_effect(sounds.timer);
-}
-
 // The player-label click: the next connected pad after the current one, stepping past the
 // other player's pad to the number after it without looking at its flag.
 void step_pad(const MatchState& m, int32_t& pad, int32_t other) {
@@ -79,26 +74,6 @@ void leave(const GameDef& game, void* record, GameContext& c) {
   play_music(c.sounds.app_background, -1);
 }
 
-void draw_player(const GameContext& c, int32_t pad, const char* label, const SDL_Rect& label_rect,
-                 const SDL_Rect& digit_rect) {
-  const TextureCatalog& t = c.textures;
-  if (pad < 1 || pad > 4) {
-    SDL_RenderCopy(c.clock.renderer, t.labelPlayerGrey, nullptr, &label_rect);
-    return;
-  }
-  SDL_RenderCopy(c.clock.renderer, t.labelPlayerGreen, nullptr, &label_rect);
-  draw_runtime_text(c.clock, c.fonts.fontMedium, label, c.palette.lime, digit_rect.x, digit_rect.y);
-}
-
-const DrawItem hud_buttons[] = {
-    image(&TextureCatalog::closeCross, &LayoutTable::closeButtonRect),
-    image(&TextureCatalog::logo, &LayoutTable::logoRect),
-    image(&TextureCatalog::barShadow, &LayoutTable::bottomBarRect),
-    image(&TextureCatalog::ringBack, &LayoutTable::backButtonRect),
-    image(&TextureCatalog::ringRepeat, &LayoutTable::repeatButtonRect),
-    image(&TextureCatalog::ringPlay, &LayoutTable::playButtonRect),
-};
-
 }  // namespace
 
 void match_reset(MatchState& m) {
@@ -112,9 +87,7 @@ void match_reset(MatchState& m) {
 }
 
 void match_init(MatchState& m) {
-  m.countdown_clock = 0.0f;
-  m.countdown_active = 0;
-  m.countdown_digit = 0;
+  m.countdown = StartCountdown{};
 }
 
 void match_poll(const GameDef& game, void* record, MatchState& m, GameContext& c) {
@@ -124,9 +97,9 @@ void match_poll(const GameDef& game, void* record, MatchState& m, GameContext& c
   int32_t left = take_hit(c.link, m.left_pad, m.left_label, nullptr);
   int32_t right = take_hit(c.link, m.right_pad, m.right_label, nullptr);
   if (left == 0 && right == 0) return;
-  if (m.countdown_active == 1) return;  // hits during the countdown are lost
+  if (m.countdown.counting_down == 1) return;  // hits during the countdown are lost
   if (m.playing == 0) {
-    start_countdown(m, c.sounds);
+    countdown_start(m.countdown, c.sounds.timer);
     return;
   }
   if (m.game_over == 0) {
@@ -144,16 +117,11 @@ void match_start_music(const GameDef& game, MatchState& m, SoundBank& sounds) {
 }
 
 void match_countdown(const GameDef& game, MatchState& m, float dt, SoundBank& sounds) {
-  if (m.countdown_active == 0 || m.playing == 1) return;
+  if (m.countdown.counting_down == 0 || m.playing == 1) return;
   set_music_volume(sounds, game.countdown_volume);
-  m.countdown_clock += dt;
-  m.countdown_digit = countdown_digit_at(m.countdown_clock);
-  if (m.countdown_digit != COUNTDOWN_OVER) return;
+  if (!countdown_tick(m.countdown, dt)) return;
   set_music_volume(sounds, game.music_volume);
   m.playing = 1;
-  m.countdown_clock = 0.0f;
-  m.countdown_active = 0;
-  m.countdown_digit = 0;
 }
 
 void match_rules(const GameDef& game, void* record, MatchState& m, GameContext& c) {
@@ -179,7 +147,7 @@ void match_end(MatchState& m, GameContext& c, Side winner) {
 void match_click(const GameDef& game, void* record, MatchState& m, GameContext& c) {
   const PointerState& p = c.pointer;
   const LayoutTable& l = c.layout;
-  bool counting = m.countdown_active == 1;
+  bool counting = m.countdown.counting_down == 1;
   if (event_in_frect(p, l.closeButtonRect)) {
     if (!counting) c.app.running = 0;
   } else if (event_in_frect(p, l.backButtonRect)) {
@@ -187,7 +155,7 @@ void match_click(const GameDef& game, void* record, MatchState& m, GameContext& 
   } else if (event_in_frect(p, l.repeatButtonRect)) {
     if (!counting) game.reset(record, c);
   } else if (event_in_frect(p, l.playButtonRect)) {
-    if (!counting && m.playing != 1) start_countdown(m, c.sounds);
+    if (!counting && m.playing != 1) countdown_start(m.countdown, c.sounds.timer);
   } else if (event_in_rect(p, l.playerLabelLeftRect)) {
     if (!counting && m.playing != 1) step_pad(m, m.left_pad, m.right_pad);
   } else if (event_in_rect(p, l.playerLabelRightRect)) {
@@ -196,10 +164,10 @@ void match_click(const GameDef& game, void* record, MatchState& m, GameContext& 
 }
 
 void match_key(const GameDef& game, void* record, MatchState& m, GameContext& c, int32_t scancode) {
-  if (m.countdown_active == 1) return;
+  if (m.countdown.counting_down == 1) return;
   if (scancode == KEY_ESCAPE) leave(game, record, c);
   else if (scancode == KEY_DELETE) game.reset(record, c);
-  else if (scancode == KEY_SPACE && m.playing != 1) start_countdown(m, c.sounds);
+  else if (scancode == KEY_SPACE && m.playing != 1) countdown_start(m.countdown, c.sounds.timer);
 }
 
 void draw_match_hud(const GameDef& game, const void* record, const MatchState& m, GameContext& c) {
@@ -211,8 +179,12 @@ void draw_match_hud(const GameDef& game, const void* record, const MatchState& m
     SDL_RenderCopyF(c.clock.renderer, t.medalGold, nullptr, &l.medalGoldRect);
     SDL_RenderCopyF(c.clock.renderer, t.medalSilver, nullptr, &l.medalSilverRect);
   }
-  draw_items(c.clock, t, l, hud_buttons);
-  draw_player(c, m.left_pad, m.left_label, l.playerLabelLeftRect, l.playerDigitLeftRect);
-  draw_player(c, m.right_pad, m.right_label, l.playerLabelRightRect, l.playerDigitRightRect);
-  if (m.countdown_active != 0) draw_countdown(c.clock, m.countdown_digit, c.palette, t, l);
+  // The bar's shadow lies under the buttons and clear of the logo and the close cross.
+  SDL_RenderCopyF(c.clock.renderer, t.barShadow, nullptr, &l.bottomBarRect);
+  draw_button_strip(c.clock, t, l);
+  draw_player_label(c.clock, m.left_pad, m.left_label, l.playerLabelLeftRect,
+                    l.playerDigitLeftRect, c.palette, t, c.fonts);
+  draw_player_label(c.clock, m.right_pad, m.right_label, l.playerLabelRightRect,
+                    l.playerDigitRightRect, c.palette, t, c.fonts);
+  draw_countdown(c.clock, m.countdown, c.palette, t, l);
 }

@@ -9,6 +9,7 @@
 #include "assets/sound_bank.h"
 #include "assets/catalog.h"
 #include "assets/layout.h"
+#include "ui/hud.h"
 #include "ui/screen.h"
 
 struct SensorLink;
@@ -17,15 +18,16 @@ struct MatchState {
   int32_t game_music_started = 0;
   int32_t game_over = 0;  // the contest is decided: hit actions and clocks stop
   int32_t playing = 0;    // from the end of the countdown until the next reset
-  float countdown_clock = 0.0f;
-  int32_t countdown_active = 0;
-  int32_t countdown_digit = 0;
+  StartCountdown countdown;
   int32_t pad_connected[4] = {};
   int32_t left_pad = 0;  // 1-4; 0 = none
   int32_t right_pad = 0;
   char left_label[5] = {};  // last four MAC characters of the assigned pad
   char right_label[5] = {};
 };
+
+// The extra period both clocked games give when time runs out on equal scores.
+constexpr float EXTRA_PERIOD_SECONDS = 30.0f;
 
 enum Side : int32_t { SIDE_LEFT = 0, SIDE_RIGHT = 1 };
 

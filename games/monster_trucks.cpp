@@ -1,7 +1,5 @@
 #include "games/monster_trucks.h"
 
-#include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 #include "ui/draw_list.h"
@@ -12,10 +10,8 @@ constexpr int32_t POINTS_PER_POWER = 4;
 constexpr int32_t WIN_MARGIN = 19200;      // points ahead that win at once
 constexpr float SHIFT_AT_MARGIN = 9.0f;    // units the scene slides at the win margin
 constexpr float GAME_SECONDS = 180.0f;
-constexpr float EXTRA_PERIOD_SECONDS = 30.0f;  // after a tie at time-out
 constexpr float SHAKE_FLIP = 0.03f, SHAKE_SECONDS = 0.5f;
 constexpr float SPLASH_STEP = 0.08f, SPLASH_SECONDS = 0.5f;
-constexpr int32_t COLON_SHOWN_BELOW_MS = 500;
 
 MonsterTrucksGame& game_of(void* record) { return *(MonsterTrucksGame*)record; }
 const MonsterTrucksGame& game_of(const void* record) { return *(const MonsterTrucksGame*)record; }
@@ -24,9 +20,7 @@ void reset(void* record, GameContext&) {
   MonsterTrucksGame& g = game_of(record);
   match_reset(g.match);
   g.time_left = GAME_SECONDS;
-  g.minutes = 3;
-  g.seconds = 0;
-  g.millis = 0;
+  g.shown = clock_reading(GAME_SECONDS);
   g.left_score = 0;
   g.right_score = 0;
   g.left = TruckAnimation{};
@@ -49,13 +43,6 @@ void hit(void* record, Side side, int32_t power, GameContext& c) {
   truck.splash_c = 0;
   truck.splash_d = 1;
   play_effect(c.sounds.monsters_jeep);
-}
-
-void set_clock_fields(MonsterTrucksGame& g) {
-  float whole = std::trunc(g.time_left);
-  g.minutes = (int32_t)whole / 60;
-  g.seconds = (int32_t)(g.time_left - (float)(g.minutes * 60));
-  g.millis = (int32_t)((g.time_left - whole) * 1000.0f);
 }
 
 // Trucks, chain, wheels and mud slide together: right of centre while the right player leads.
@@ -124,9 +111,7 @@ void end_rule(MonsterTrucksGame& g, GameContext& c) {
   if (g.time_left < 0.0f) {
     if (d == 0) {
       g.time_left = EXTRA_PERIOD_SECONDS;
-      g.minutes = 0;
-      g.seconds = (int32_t)EXTRA_PERIOD_SECONDS;
-      g.millis = 0;
+      g.shown = clock_reading(EXTRA_PERIOD_SECONDS);
       return;
     }
   } else if (d <= WIN_MARGIN) {
@@ -139,7 +124,7 @@ void update(void* record, GameContext& c) {
   MonsterTrucksGame& g = game_of(record);
   const float dt = c.clock.dt;
   if (g.match.playing == 1 && g.match.game_over == 0) g.time_left -= dt;
-  set_clock_fields(g);
+  g.shown = clock_reading(g.time_left);
   const float offset =
       (float)(g.right_score - g.left_score) * SHIFT_AT_MARGIN * c.display.unit / (float)WIN_MARGIN;
   place_scene(c.layout, c.display, offset);
@@ -195,13 +180,8 @@ void draw_clock(const MonsterTrucksGame& g, const GameContext& c) {
   const LayoutTable& l = c.layout;
   const float W = (float)c.display.width, U = c.display.unit;
   SDL_RenderCopyF(c.clock.renderer, t.tray, nullptr, &l.trayRect);
-  char text[12];
-  snprintf(text, sizeof text, "%02d", g.minutes);
-  draw_runtime_text_centred(c.clock, c.fonts.fontLarge, text, c.palette.red, 0.5f * W - 2 * U, 8.8f * U);
-  if (g.millis < COLON_SHOWN_BELOW_MS)
-    SDL_RenderCopy(c.clock.renderer, t.titleColonRed, nullptr, &l.titleColonRedRect);
-  snprintf(text, sizeof text, "%02d", g.seconds);
-  draw_runtime_text_centred(c.clock, c.fonts.fontLarge, text, c.palette.red, 0.5f * W + 2 * U, 8.8f * U);
+  draw_minutes_seconds(c.clock, c.fonts.fontLarge, c.palette.red, g.shown, 0.5f * W - 2 * U,
+                       0.5f * W + 2 * U, 8.8f * U, t.titleColonRed, l.titleColonRedRect);
 }
 
 const DrawItem arena[] = {

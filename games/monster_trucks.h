@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "games/match.h"
+#include "ui/clock_fields.h"
 
 // One truck's two animations after a hit: shaking wheels and flying mud.
 struct TruckAnimation {
@@ -25,9 +26,7 @@ struct TruckAnimation {
 struct MonsterTrucksGame {
   MatchState match;
   float time_left = 180.0f;  // on the game clock
-  int32_t minutes = 3;       // shown
-  int32_t seconds = 0;
-  int32_t millis = 0;  // of time_left: the colon shows below 500
+  ClockReading shown{3, 0, 0};  // time_left as shown
   int32_t left_score = 0;
   int32_t right_score = 0;
   TruckAnimation left;  // the blue truck

@@ -121,10 +121,7 @@ const GemValue& gem_for_power(int32_t power) {
 
 void set_clock(ProspectorsGame& g, float seconds_left) {
   g.time_left = seconds_left;
-  const int32_t whole = (int32_t)seconds_left;
-  g.minutes = whole / 60;
-  g.seconds = (int32_t)(seconds_left - (float)(g.minutes * 60));
-  g.millis = (int32_t)((seconds_left - (float)whole) * 1000.0f);
+  g.shown = clock_reading(seconds_left);
 }
 
 void reset(void* record, GameContext&) {
@@ -162,9 +159,7 @@ void blow_up(ProspectorsGame& g, GameContext& c) {
   const SDL_FRect& dynamite = c.layout.dynamiteRect;
   const float cx = (float)c.display.width / 2.0f, cy = dynamite.y + dynamite.h / 2.0f;
   for (int32_t j = 0; j < BURST_STONES; ++j) throw_stone(g, j % KINDS, cx, cy, burst_throw, U);
-  g.match.game_over = 1;
-  play_effect(c.sounds.bang);
-  place_medals(c.layout, c.display, g.right_score < g.left_score ? SIDE_LEFT : SIDE_RIGHT);
+  match_end(g.match, c, g.right_score < g.left_score ? SIDE_LEFT : SIDE_RIGHT);
 }
 
 // What the drawing shows flying, advanced right before it: each stone waits for the stroke to
@@ -209,15 +204,9 @@ void draw_panel_text(const GameContext& c, TTF_Font* font, const char* text, flo
 
 void draw_clock(const ProspectorsGame& g, GameContext& c) {
   const float W = (float)c.display.width, U = c.display.unit;
-  char minutes[12], seconds[12];
-  snprintf(minutes, sizeof minutes, "%02d", g.minutes);
-  snprintf(seconds, sizeof seconds, "%02d", g.seconds);
-  draw_runtime_text_centred(c.clock, c.fonts.fontLarge, minutes, c.palette.red, 0.5f * W - 2.4f * U,
-                            31.5f * U);
-  if (g.millis < 500)
-    SDL_RenderCopy(c.clock.renderer, c.textures.titleColonRed2, nullptr, &c.layout.titleColonRed2Rect);
-  draw_runtime_text_centred(c.clock, c.fonts.fontLarge, seconds, c.palette.red, 0.5f * W + 1.6f * U,
-                            31.5f * U);
+  draw_minutes_seconds(c.clock, c.fonts.fontLarge, c.palette.red, g.shown, 0.5f * W - 2.4f * U,
+                       0.5f * W + 1.6f * U, 31.5f * U, c.textures.titleColonRed2,
+                       c.layout.titleColonRed2Rect);
 }
 
 // The picture of a stroke: at rest, pickaxe raised, blow.

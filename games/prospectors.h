@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "games/match.h"
+#include "ui/clock_fields.h"
 
 enum GemKind : int32_t { GEM_PEBBLE = 0, GEM_EMERALD = 1, GEM_DIAMOND = 2, GEM_NUGGET = 3 };
 
@@ -22,7 +23,6 @@ struct Gem {
 };
 
 constexpr float DYNAMITE_SECONDS = 180.0f;
-constexpr float EXTRA_PERIOD_SECONDS = 30.0f;  // after a time-out with equal points
 
 struct ProspectorsGame {
   MatchState match;
@@ -33,7 +33,7 @@ struct ProspectorsGame {
   float right_swing = 0.0f;
   std::vector<Gem> gems;    // stones and gems in flight, in the order they were made
   float time_left = DYNAMITE_SECONDS;  // on the dynamite's clock
-  int32_t minutes = 3, seconds = 0, millis = 0;  // the clock as shown; millis blinks the colon
+  ClockReading shown{3, 0, 0};  // time_left as shown
 };
 
 extern const GameDef prospectors_game;

@@ -26,13 +26,9 @@ void start(HitCountTrainingState& s, const SoundBank& sounds) {
   countdown_start(s.countdown, sounds.timer);
 }
 
-// Whole minutes, seconds and thousandths of the time left, read as zero once it has run out.
+// The time left as shown, read as zero once it has run out.
 void set_display_fields(HitCountTrainingState& s) {
-  float t = s.time_left > 0.0f ? s.time_left : 0.0f;
-  int32_t whole = (int32_t)t;
-  s.minutes = whole / 60;
-  s.seconds = (int32_t)(t - 60.0f * (float)s.minutes);
-  s.millis = (int32_t)((t - (float)whole) * 1000.0f);
+  s.shown = clock_reading(s.time_left > 0.0f ? s.time_left : 0.0f);
 }
 
 // Higher is better; a count already listed is not listed twice, and 0 never enters.
@@ -97,7 +93,7 @@ void draw_outlined_caption(const FrameClock& clock, SDL_Texture* caption, const 
 
 HitCountClock hit_count_clock(const HitCountTrainingState& s) {
   HitCountClock c;
-  bool lit = s.millis < BLINK_LIT_MILLIS;
+  bool lit = blink_lit(s.shown);
   c.refilling = refilling(s);
   c.digits = c.refilling ? lit : true;
   c.colon = lit;
@@ -153,9 +149,9 @@ void hit_count_tick(HitCountTrainingState& s, const FrameClock& clock, const Sou
 
 void hit_count_make_texts(HitCountTrainingState& s) {
   bool zeros = refilling(s);
-  snprintf(s.clock_text[CLOCK_MINUTES], sizeof s.clock_text[0], "%02d", zeros ? 0 : s.minutes);
-  snprintf(s.clock_text[CLOCK_SECONDS], sizeof s.clock_text[0], "%02d", zeros ? 0 : s.seconds);
-  snprintf(s.clock_text[CLOCK_MILLIS], sizeof s.clock_text[0], "%03d", zeros ? 0 : s.millis);
+  snprintf(s.clock_text[CLOCK_MINUTES], sizeof s.clock_text[0], "%02d", zeros ? 0 : s.shown.minutes);
+  snprintf(s.clock_text[CLOCK_SECONDS], sizeof s.clock_text[0], "%02d", zeros ? 0 : s.shown.seconds);
+  snprintf(s.clock_text[CLOCK_MILLIS], sizeof s.clock_text[0], "%03d", zeros ? 0 : s.shown.millis);
   snprintf(s.count_text, sizeof s.count_text, "%d", s.count);
   for (BestCount& b : s.best) snprintf(b.text, sizeof b.text, "%d", b.count);
 }

@@ -11,11 +11,11 @@
 #include "assets/layout.h"
 #include "ui/screen.h"
 #include "screens/training_common.h"
+#include "ui/clock_fields.h"
 
 struct SensorLink;
 
 constexpr float HIT_COUNT_SECONDS = 20.0f;  // an attempt's length, and the refill's
-constexpr int32_t BLINK_LIT_MILLIS = 500;   // the blinking parts show below this many thousandths
 
 struct BestCount {
   int32_t count = 0;  // 0 = empty
@@ -26,9 +26,7 @@ enum ClockPart : int32_t { CLOCK_MINUTES, CLOCK_SECONDS, CLOCK_MILLIS, CLOCK_PAR
 
 struct HitCountTrainingState {
   float time_left = HIT_COUNT_SECONDS;  // exactly HIT_COUNT_SECONDS when ready
-  int32_t minutes = 0;                  // the display fields, never below zero
-  int32_t seconds = 20;
-  int32_t millis = 0;
+  ClockReading shown{0, 20, 0};          // the display fields, never below zero
   char clock_text[CLOCK_PARTS][4] = {};  // "%02d", "%02d", "%03d" as shown
   int32_t count = 0;
   char count_text[4] = {};

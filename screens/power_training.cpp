@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "ui/pointer_rect.h"
 #include "ui/draw_list.h"
 #include "store/record_store.h"
 #include "link/sensor_link.h"
@@ -12,26 +11,6 @@ namespace {
 using T = TextureCatalog;
 using L = LayoutTable;
 
-const DrawItem buttons[] = {
-    image(&T::logo, &L::logoRect),
-    image(&T::closeCross, &L::closeButtonRect),
-    image(&T::ringBack, &L::backButtonRect),
-    image(&T::ringPlay, &L::playButtonRect),
-    image(&T::ringRepeat, &L::repeatButtonRect),
-};
-
-// The cups beside the best three, best first, with the colours of their numbers.
-struct Cup {
-  SDL_Texture* T::*texture;
-  SDL_FRect L::*rect;
-  SDL_Color Palette::*colour;
-};
-const Cup cups[3] = {
-    {&T::cupGold, &L::cupGoldRect1, &Palette::gold},
-    {&T::cupSilver, &L::cupSilverRect1, &Palette::silver},
-    {&T::cupBronze, &L::cupBronzeRect1, &Palette::tan},
-};
-
 SDL_Texture* T::*const badges[BAND_COUNT] = {
     &T::rankTitle1, &T::rankTitle2, &T::rankTitle3, &T::rankTitle4, &T::rankTitle5,
     &T::rankTitle6, &T::rankTitle7, &T::rankTitle8, &T::rankTitle9,
@@ -39,10 +18,6 @@ SDL_Texture* T::*const badges[BAND_COUNT] = {
 
 bool idle(const PowerTrainingState& s) {
   return s.countdown.counting_down == 0 && s.measuring == 0 && s.animating == 0;
-}
-// Reset, back, Escape, Delete and quit wait while the countdown or the climb runs.
-bool may_leave(const PowerTrainingState& s) {
-  return s.countdown.counting_down == 0 && s.animating == 0;
 }
 
 void set_text(char (&out)[4], int32_t value) { snprintf(out, sizeof out, "%d", value); }
@@ -117,9 +92,15 @@ void climb(PowerTrainingState& s, float dt, const Display& d, LayoutTable& l) {
   show_best(s);
 }
 
-void leave(PowerTrainingState& s, AppState& app, const Display& d, LayoutTable& l) {
-  power_training_reset(s, d, l);
-  app.screen = SCREEN_TRAINING_MENU;
+void press(TrainingControl control, PowerTrainingState& s, AppState& app, const SoundBank& sounds,
+           const Display& d, LayoutTable& l) {
+  // Quit, back and reset also wait while the meter climbs; the pad may change then, never
+  // while a hit is awaited.
+  if (s.animating == 1 && control != CONTROL_START && control != CONTROL_PAD) return;
+  TrainingPress wanted = training_press(control, s.countdown, idle(s), s.measuring == 0, app);
+  if (wanted.reset) power_training_reset(s, d, l);
+  if (wanted.start) start_attempt(s, sounds, d, l);
+  if (wanted.next_pad) next_active_pad(s.pad);
 }
 
 }  // namespace
@@ -169,52 +150,23 @@ void power_training_draw(const FrameClock& c, const PowerTrainingState& s, const
                          const FontSet& fonts) {
   SDL_RenderCopy(c.renderer, t.titleHitPower, nullptr, &l.titleHitPowerRect);
   SDL_RenderCopyF(c.renderer, t.powerScale, &l.powerScaleSourceRect, &l.powerScaleRect);
-  if (s.countdown.counting_down == 0)
-    draw_runtime_text_centred(c, fonts.fontGiant, s.shown_value_text, palette.amber,
-                              (float)d.width * 0.5f, (float)d.height * 0.3f);
-  float text_left = (float)d.width - 6.0f * d.unit;
-  for (int k = 0; k < 3; ++k) {
-    const SDL_FRect& cup = l.*cups[k].rect;
-    SDL_RenderCopyF(c.renderer, t.*cups[k].texture, nullptr, &cup);
-    draw_runtime_text_left_centred(c, fonts.fontMedium, s.shown_best[k].text,
-                                   palette.*cups[k].colour, text_left, cup.y + cup.h / 2);
-  }
+  const char* const best[3] = {s.shown_best[0].text, s.shown_best[1].text, s.shown_best[2].text};
+  draw_training_results(c, s.countdown, s.shown_value_text, best, palette, d, t, l, fonts);
   int32_t band = rating_band(s.shown_value);
   if (band > 0)
     SDL_RenderCopyF(c.renderer, t.*badges[band - 1], nullptr, &l.rankTitleRect[band - 1]);
-  draw_items(c, t, l, buttons);
   draw_unsaved_sign(c, t, l, s.unsaved);
-  draw_pad_button(c, s.pad, palette, t, l, fonts);
-  if (s.countdown.counting_down == 1)
-    draw_countdown(c, s.countdown.countdown_digit, palette, t, l);
+  draw_training_controls(c, s.pad, s.countdown, palette, t, l, fonts);
 }
 
 void power_training_click(const PointerState& p, PowerTrainingState& s, AppState& app,
                           const SoundBank& sounds, LayoutTable& l, const Display& d) {
-  if (event_in_frect(p, l.closeButtonRect)) {
-    if (may_leave(s)) app.running = 0;
-  } else if (event_in_frect(p, l.backButtonRect)) {
-    if (may_leave(s)) leave(s, app, d, l);
-  } else if (event_in_frect(p, l.repeatButtonRect)) {
-    if (may_leave(s)) power_training_reset(s, d, l);
-  } else if (event_in_frect(p, l.playButtonRect)) {
-    if (idle(s)) start_attempt(s, sounds, d, l);
-  } else if (event_in_rect(p, l.playerLabelRightRect)) {
-    // The pad may change between attempts and while the meter climbs, never while a hit
-    // is awaited.
-    if (s.countdown.counting_down == 0 && s.measuring == 0) next_active_pad(s.pad);
-  }
+  press(training_control_at(p, l), s, app, sounds, d, l);
 }
 
 void power_training_key(int32_t scancode, const Display& d, AppState& app,
                         PowerTrainingState& s, const SoundBank& sounds, LayoutTable& l) {
-  if (scancode == KEY_SPACE) {
-    if (idle(s)) start_attempt(s, sounds, d, l);
-  } else if (scancode == KEY_DELETE) {
-    if (may_leave(s)) power_training_reset(s, d, l);
-  } else if (scancode == KEY_ESCAPE) {
-    if (may_leave(s)) leave(s, app, d, l);
-  }
+  press(training_control_of_key(scancode), s, app, sounds, d, l);
 }
 
 namespace {

@@ -3,14 +3,8 @@
 #include "ui/pointer_rect.h"
 #include "assets/sound_bank.h"
 #include "link/sensor_link.h"
+#include "ui/hud.h"
 #include "ui/draw_list.h"
-
-int32_t countdown_digit_at(float seconds) {
-  if (seconds < 1.0f) return 3;
-  if (seconds < 2.0f) return 2;
-  if (seconds < COUNTDOWN_SECONDS) return 1;
-  return COUNTDOWN_OVER;
-}
 
 bool active_pad_update(SensorLink* link, ActivePad& pad) {
   read_connected(link, pad.pad_connected);
@@ -46,37 +40,6 @@ void next_active_pad(ActivePad& pad) {
   }
 }
 
-void countdown_start(StartCountdown& c, Mix_Chunk* timer) {
-  c.counting_down = 1;
-  play_effect(timer);
-}
-
-bool countdown_tick(StartCountdown& c, float dt) {
-  c.countdown_time += dt;
-  c.countdown_digit = countdown_digit_at(c.countdown_time);
-  if (c.countdown_digit != COUNTDOWN_OVER) return false;
-  c = StartCountdown{};
-  return true;
-}
-
-void draw_pad_button(const FrameClock& clock, const ActivePad& pad, const Palette& palette,
-                     const TextureCatalog& t, const LayoutTable& l, const FontSet& fonts) {
-  if (pad.selected_pad == 0) {
-    SDL_RenderCopy(clock.renderer, t.labelPlayerGrey, nullptr, &l.playerLabelRightRect);
-    return;
-  }
-  SDL_RenderCopy(clock.renderer, t.labelPlayerGreen, nullptr, &l.playerLabelRightRect);
-  draw_runtime_text(clock, fonts.fontMedium, pad.pad_suffix, palette.lime, l.playerDigitRightRect.x,
-                    l.playerDigitRightRect.y);
-}
-
-void draw_countdown(const FrameClock& clock, int32_t digit, const Palette& palette,
-                    const TextureCatalog& t, const LayoutTable& l) {
-  fill_screen(clock, palette.shade, l);
-  SDL_Texture* ring = digit == 3 ? t.ringDigit3 : digit == 2 ? t.ringDigit2 : digit == 1 ? t.ringDigit1 : nullptr;
-  if (ring) SDL_RenderCopyF(clock.renderer, ring, nullptr, &l.countdownRect);
-}
-
 TrainingControl training_control_at(const PointerState& p, const LayoutTable& l) {
   if (event_in_frect(p, l.closeButtonRect)) return CONTROL_QUIT;
   if (event_in_frect(p, l.backButtonRect)) return CONTROL_BACK;
@@ -107,18 +70,6 @@ TrainingPress training_press(TrainingControl control, const StartCountdown& coun
   return press;
 }
 
-namespace {
-
-const DrawItem training_buttons[] = {
-    image(&TextureCatalog::logo, &LayoutTable::logoRect),
-    image(&TextureCatalog::closeCross, &LayoutTable::closeButtonRect),
-    image(&TextureCatalog::ringBack, &LayoutTable::backButtonRect),
-    image(&TextureCatalog::ringPlay, &LayoutTable::playButtonRect),
-    image(&TextureCatalog::ringRepeat, &LayoutTable::repeatButtonRect),
-};
-
-}  // namespace
-
 void draw_training_results(const FrameClock& clock, const StartCountdown& countdown,
                            const char* shown, const char* const texts[3], const Palette& palette,
                            const Display& d, const TextureCatalog& t, const LayoutTable& l,
@@ -146,7 +97,8 @@ void draw_training_results(const FrameClock& clock, const StartCountdown& countd
 void draw_training_controls(const FrameClock& clock, const ActivePad& pad,
                             const StartCountdown& countdown, const Palette& palette,
                             const TextureCatalog& t, const LayoutTable& l, const FontSet& fonts) {
-  draw_items(clock, t, l, training_buttons);
-  draw_pad_button(clock, pad, palette, t, l, fonts);
-  if (countdown.counting_down == 1) draw_countdown(clock, countdown.countdown_digit, palette, t, l);
+  draw_button_strip(clock, t, l);
+  draw_player_label(clock, pad.selected_pad, pad.pad_suffix, l.playerLabelRightRect,
+                    l.playerDigitRightRect, palette, t, fonts);
+  draw_countdown(clock, countdown, palette, t, l);
 }

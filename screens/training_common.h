@@ -1,13 +1,13 @@
-// What the three training screens share: the active pad, hit intake, the pad button and the
-// 3-2-1 start countdown. The games' countdown uses the same digit rule and overlay.
+// What the three training screens share: the active pad, hit intake, the controls and the
+// results.
 #pragma once
 
 #include <cstdint>
 
 #include "core/records.h"
-#include "assets/sound_bank.h"
 #include "assets/catalog.h"
 #include "assets/layout.h"
+#include "ui/hud.h"
 
 struct SensorLink;
 
@@ -20,20 +20,6 @@ struct ActivePad {
   double hit_ms = 0.0;            // when the last hit taken came, on the link's clock
 };
 
-// The start countdown of a training.
-struct StartCountdown {
-  float countdown_time = 0.0f;  // seconds since it began
-  int32_t counting_down = 0;
-  int32_t countdown_digit = 0;  // 3, 2 or 1 while counting down, else 0
-};
-
-enum : int32_t { COUNTDOWN_OVER = 0 };
-constexpr float COUNTDOWN_SECONDS = 3.0f;
-
-// The digit shown at a countdown's clock: 3 below 1 s, 2 below 2 s, 1 below 3 s, then
-// COUNTDOWN_OVER.
-int32_t countdown_digit_at(float seconds);
-
 // The active-pad rule, every frame: copies the flags in one hold, then keeps, drops or picks
 // the active pad (the lowest connected one). False when no hit may be read this frame: no pad
 // connected, or the active pad has just gone.
@@ -45,22 +31,6 @@ int32_t take_active_hit(SensorLink* link, ActivePad& pad, bool with_mac);
 // The pad button: the next connected pad in the cycle 1, 2, 3, 4, 1; it stays when no other
 // pad is connected.
 void next_active_pad(ActivePad& pad);
-
-// Starts the countdown (the caller has checked the phase) and plays the timer sound.
-void countdown_start(StartCountdown& countdown, Mix_Chunk* timer);
-// Adds dt and sets the digit; true in the frame the three seconds are reached, which leaves
-// every field 0.
-bool countdown_tick(StartCountdown& countdown, float dt);
-
-// The pad button in playerLabelRightRect: grey "Игрок" with no pad; otherwise green "Игрок"
-// and the suffix in lime at playerDigitRightRect's position.
-void draw_pad_button(const FrameClock& clock, const ActivePad& pad, const Palette& palette,
-                     const TextureCatalog& textures, const LayoutTable& layout,
-                     const FontSet& fonts);
-// The shade over the whole screen and the ring of digit 3, 2 or 1 in countdownRect
-// (nothing but the shade for another digit).
-void draw_countdown(const FrameClock& clock, int32_t digit, const Palette& palette,
-                    const TextureCatalog& textures, const LayoutTable& layout);
 
 // The controls every training screen answers, by clicks and keys alike.
 enum TrainingControl : int32_t {

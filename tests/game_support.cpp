@@ -10,7 +10,7 @@ GameRig::GameRig(int width, int height)
 
 void GameRig::start(const GameDef& game, void* record) {
   MatchState& match = game.match(record);
-  match.countdown_active = 1;
+  match.countdown.counting_down = 1;
   for (int32_t i = 0; i < 400 && match.playing == 0; ++i) frame(game, record);
   ASSERT_EQ(match.playing, 1);
 }
@@ -86,7 +86,7 @@ bool HubProgram::start_game(int32_t screen, int32_t starter) {
   const GameEntry& entry = *game_entry(screen);
   const MatchState& m = entry.def->match(entry.record(program.games));
   if (!run_until([&] { return m.left_pad == 1 && m.right_pad == 2; })) return false;
-  if (!strike(starter, 9, [&] { return m.countdown_active == 1; })) return false;
+  if (!strike(starter, 9, [&] { return m.countdown.counting_down == 1; })) return false;
   ticks.work_ms = 100;
   bool playing = run_until([&] { return m.playing == 1; });
   ticks.work_ms = 0;

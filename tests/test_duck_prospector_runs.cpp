@@ -75,7 +75,7 @@ class GameThroughHub : public ::testing::Test {
     ASSERT_EQ(match.right_pad, 2);
     strike(2, 40);
     frame();
-    ASSERT_EQ(match.countdown_active, 1);
+    ASSERT_EQ(match.countdown.counting_down, 1);
     frames_until([&] { return match.playing == 1; }, LONG_FRAME_MS);
     ASSERT_EQ(match.playing, 1);
   }

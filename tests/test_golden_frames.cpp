@@ -276,7 +276,7 @@ TEST_F(Golden, HitCountTrainingWithThreeBests) {
   g.frames(5, 1000);
   g.frames(1, 418);
   expect_golden(g, "hit_count_training");
-  EXPECT_EQ(s.millis, 434);
+  EXPECT_EQ(s.shown.millis, 434);
 }
 
 // Stored hits over the last day and a custom window around them, with all-time records.

@@ -94,7 +94,7 @@ TEST_F(Match, AHitStartsTheCountdownAndHitsDuringItAreLost) {
   connect("1100");
   hit(2, 90);
   frame();
-  EXPECT_EQ(game.match.countdown_active, 1);
+  EXPECT_EQ(game.match.countdown.counting_down, 1);
   EXPECT_STREQ(game.match.right_label, "PAD2");
   EXPECT_EQ(link.pads[1].hit[3], 0) << "consumed";
   EXPECT_EQ(game.log, "");
@@ -105,8 +105,8 @@ TEST_F(Match, AHitStartsTheCountdownAndHitsDuringItAreLost) {
     ASSERT_LT(digit_frames, 400);
   }
   EXPECT_EQ(game.log, "") << "no hit of the countdown counts";
-  EXPECT_EQ(game.match.countdown_active, 0);
-  EXPECT_EQ(game.match.countdown_digit, 0);
+  EXPECT_EQ(game.match.countdown.counting_down, 0);
+  EXPECT_EQ(game.match.countdown.countdown_digit, 0);
 
   hit(1, 200);
   hit(2, 15);
@@ -124,7 +124,7 @@ TEST_F(Match, AHitStartsTheCountdownAndHitsDuringItAreLost) {
   EXPECT_EQ(game.match.playing, 0);
   hit(1, 50);
   frame();
-  EXPECT_EQ(game.match.countdown_active, 1) << "after the restart a hit starts the next game";
+  EXPECT_EQ(game.match.countdown.counting_down, 1) << "after the restart a hit starts the next game";
 }
 
 // A hit nobody took within its time neither starts a game nor scores: the left player's old
@@ -134,7 +134,7 @@ TEST_F(Match, AStaleHitNeitherStartsNorScores) {
   link.pads[0].hit[3] = 90;
   link.pads[0].hit_ms = port_clock_ms() - STALE_HIT_MS - 50.0;
   frame();
-  EXPECT_EQ(game.match.countdown_active, 0) << "an old hit does not start the countdown";
+  EXPECT_EQ(game.match.countdown.counting_down, 0) << "an old hit does not start the countdown";
   EXPECT_EQ(link.pads[0].hit[3], 0) << "it is gone all the same";
 
   start_playing(recording_def, &game);
@@ -156,7 +156,7 @@ TEST_F(Match, OnePadAloneCannotStartOrScore) {
   connect("0100");
   hit(2, 100);
   frame();
-  EXPECT_EQ(game.match.countdown_active, 0);
+  EXPECT_EQ(game.match.countdown.counting_down, 0);
   EXPECT_EQ(game.match.left_pad, 2);
   EXPECT_EQ(game.match.right_pad, 0);
   EXPECT_EQ(link.pads[1].hit[3], 100) << "not read without two players";
@@ -169,18 +169,18 @@ TEST_F(Match, OnePadAloneCannotStartOrScore) {
 
 TEST_F(Match, TheCountdownShowsThreeTwoOneAndPlayBeginsAtThreeSeconds) {
   key(KEY_SPACE);
-  ASSERT_EQ(game.match.countdown_active, 1);
+  ASSERT_EQ(game.match.countdown.counting_down, 1);
   // Quarter seconds add up exactly: the frame that reaches 3 s starts the play.
   const int32_t digits[] = {3, 3, 3, 2, 2, 2, 2, 1, 1, 1, 1};
   for (int32_t digit : digits) {
     frame(0.25f);
-    EXPECT_EQ(game.match.countdown_digit, digit) << game.match.countdown_clock;
+    EXPECT_EQ(game.match.countdown.countdown_digit, digit) << game.match.countdown.countdown_time;
     EXPECT_EQ(game.match.playing, 0);
   }
   frame(0.25f);
   EXPECT_EQ(game.match.playing, 1);
-  EXPECT_EQ(game.match.countdown_active + game.match.countdown_digit, 0);
-  EXPECT_EQ(game.match.countdown_clock, 0.0f);
+  EXPECT_EQ(game.match.countdown.counting_down + game.match.countdown.countdown_digit, 0);
+  EXPECT_EQ(game.match.countdown.countdown_time, 0.0f);
 }
 
 TEST_F(Match, TheLabelClickStepsThePadChoice) {
@@ -219,7 +219,7 @@ TEST_F(Match, TheLabelClickStepsThePadChoice) {
 }
 
 TEST_F(Match, ButtonsAndKeysAreRefusedDuringTheCountdown) {
-  game.match.countdown_active = 1;
+  game.match.countdown.counting_down = 1;
   game.match.pad_connected[0] = game.match.pad_connected[1] = game.match.pad_connected[2] = 1;
   game.match.left_pad = 1;
   game.match.right_pad = 2;
@@ -234,19 +234,19 @@ TEST_F(Match, ButtonsAndKeysAreRefusedDuringTheCountdown) {
   EXPECT_EQ(game.log, "");
   EXPECT_EQ(game.match.left_pad, 1);
   EXPECT_EQ(game.match.right_pad, 2);
-  EXPECT_EQ(game.match.countdown_active, 1);
+  EXPECT_EQ(game.match.countdown.counting_down, 1);
 
-  game.match.countdown_active = 0;
+  game.match.countdown.counting_down = 0;
   game.match.playing = 1;
   key(KEY_SPACE);
   click(layout.playButtonRect);
-  EXPECT_EQ(game.match.countdown_active, 0) << "no second start while playing";
+  EXPECT_EQ(game.match.countdown.counting_down, 0) << "no second start while playing";
   key(KEY_DELETE);
   EXPECT_EQ(game.log, "reset ");
   EXPECT_EQ(game.match.playing, 0);
   key(KEY_SPACE);
-  EXPECT_EQ(game.match.countdown_active, 1);
-  game.match.countdown_active = 0;
+  EXPECT_EQ(game.match.countdown.counting_down, 1);
+  game.match.countdown.counting_down = 0;
   click(layout.repeatButtonRect);
   EXPECT_EQ(game.log, "reset reset ");
 
@@ -281,7 +281,7 @@ TEST_F(Match, EveryGameScreenHasOneRowAndStartsIdle) {
   game_screen.reset(&games, context);
   for (int32_t i = 0; i < GAME_COUNT; ++i) {
     const MatchState& m = game_entries[i].def->match(game_entries[i].record(games));
-    EXPECT_EQ(m.playing + m.countdown_active + m.game_over + m.left_pad + m.right_pad, 0);
+    EXPECT_EQ(m.playing + m.countdown.counting_down + m.game_over + m.left_pad + m.right_pad, 0);
   }
 }
 
@@ -390,10 +390,10 @@ TEST_F(MatchHud, LabelsCountdownAndMedalsShowTheMatchState) {
   const SDL_Color idle_ring = offscreen_pixel(a.screen, cx, cy);
   const SDL_Color idle_gold = offscreen_pixel(a.screen, gx, gy);
 
-  game.match.countdown_active = 1;
+  game.match.countdown.counting_down = 1;
   SDL_Color digit[4];
   for (int32_t d = 3; d >= 1; --d) {
-    game.match.countdown_digit = d;
+    game.match.countdown.countdown_digit = d;
     draw();
     digit[d] = offscreen_pixel(a.screen, cx, cy);
     EXPECT_FALSE(same(digit[d], idle_ring)) << d;

@@ -86,8 +86,8 @@ TEST_F(Trucks, ALeadOfMoreThanTheMarginWinsAtOnceAndATieAtTimeOutPlaysOn) {
     g.time_left = r.time_left;
     frame();
     EXPECT_EQ(g.match.game_over, r.over);
-    EXPECT_EQ(g.minutes, r.minutes);
-    EXPECT_EQ(g.seconds, r.seconds);
+    EXPECT_EQ(g.shown.minutes, r.minutes);
+    EXPECT_EQ(g.shown.seconds, r.seconds);
     if (r.over) {
       EXPECT_EQ(layout.medalGoldRect.x < layout.medalSilverRect.x, r.winner == SIDE_LEFT);
       continue;
@@ -95,15 +95,15 @@ TEST_F(Trucks, ALeadOfMoreThanTheMarginWinsAtOnceAndATieAtTimeOutPlaysOn) {
     EXPECT_EQ(layout.medalGoldRect.x + layout.medalSilverRect.x, 0.0f) << "no medals yet";
     if (r.time_left < 0.016f) {
       EXPECT_EQ(g.time_left, 30.0f);
-      EXPECT_EQ(g.millis, 0);
+      EXPECT_EQ(g.shown.millis, 0);
     }
   }
 }
 
 TEST_F(Trucks, TheClockRunsOnlyWhilePlayingAndTheColonShowsInTheFirstHalfOfEachSecond) {
   frame();
-  EXPECT_EQ(g.minutes, 3) << "before the first start: 03:00";
-  EXPECT_EQ(g.seconds, 0);
+  EXPECT_EQ(g.shown.minutes, 3) << "before the first start: 03:00";
+  EXPECT_EQ(g.shown.seconds, 0);
   for (int i = 0; i < 50; ++i) frame();
   EXPECT_EQ(g.time_left, 180.0f) << "still while idle";
 
@@ -118,9 +118,9 @@ TEST_F(Trucks, TheClockRunsOnlyWhilePlayingAndTheColonShowsInTheFirstHalfOfEachS
   for (const auto& r : rows) {
     g.time_left = r.time_left + 0.25f;
     frame(0.25f);
-    EXPECT_EQ(g.minutes, r.minutes) << r.time_left;
-    EXPECT_EQ(g.seconds, r.seconds) << r.time_left;
-    EXPECT_EQ(g.millis, r.millis) << r.time_left;
+    EXPECT_EQ(g.shown.minutes, r.minutes) << r.time_left;
+    EXPECT_EQ(g.shown.seconds, r.seconds) << r.time_left;
+    EXPECT_EQ(g.shown.millis, r.millis) << r.time_left;
   }
   g.match.game_over = 1;
   g.time_left = 50.0f;
@@ -203,7 +203,7 @@ TEST_F(Trucks, RestartClearsScoresClockAndAnimations) {
   frame();
   EXPECT_EQ(g.left_score + g.right_score, 0);
   EXPECT_EQ(g.time_left, 180.0f);
-  EXPECT_EQ(g.minutes * 100 + g.seconds, 300);
+  EXPECT_EQ(g.shown.minutes * 100 + g.shown.seconds, 300);
   EXPECT_EQ(g.left.shake + g.left.splash + g.right.shake + g.right.splash, 0);
   EXPECT_EQ(g.match.playing, 0);
 }
@@ -273,7 +273,7 @@ TEST(TrucksWithHub, AWholeGameToTheMedals) {
   SDL_PushEvent(&e);
   ASSERT_TRUE(h.run_until([&] { return g.match.playing == 0; }));
   EXPECT_EQ(g.left_score, 0);
-  EXPECT_EQ(g.minutes, 3);
+  EXPECT_EQ(g.shown.minutes, 3);
   e.key.keysym.scancode = (SDL_Scancode)KEY_ESCAPE;
   SDL_PushEvent(&e);
   ASSERT_TRUE(h.run_until([&] { return p.app.screen == SCREEN_COMPETITION_MENU; }));

@@ -116,13 +116,13 @@ TEST_F(Prospectors, AStrokeLocksItsPlayerAndItsStonesLeaveWhenItLands) {
 
 TEST_F(Prospectors, TheClockShowsThreeMinutesUntilPlayAndThenRunsDown) {
   frame();
-  EXPECT_EQ(game.minutes, 3);
-  EXPECT_EQ(game.seconds, 0);
+  EXPECT_EQ(game.shown.minutes, 3);
+  EXPECT_EQ(game.shown.seconds, 0);
   rig.start(prospectors_game, &game);
   for (int i = 0; i < 100; ++i) frame();  // 1.6 s
-  EXPECT_EQ(game.minutes, 2);
-  EXPECT_EQ(game.seconds, 58);
-  EXPECT_NEAR(game.millis, 400, 3);
+  EXPECT_EQ(game.shown.minutes, 2);
+  EXPECT_EQ(game.shown.seconds, 58);
+  EXPECT_NEAR(game.shown.millis, 400, 3);
 }
 
 // At time-out equal points give 30 more seconds with the pillar standing; otherwise the rock
@@ -154,8 +154,8 @@ TEST_F(Prospectors, TimeOutGivesAnExtraPeriodOnEqualPointsElseTheRockBursts) {
     if (!c.burst) {
       EXPECT_TRUE(game.gems.empty());
       EXPECT_FLOAT_EQ(game.time_left, 30.0f);
-      EXPECT_EQ(game.minutes, 0);
-      EXPECT_EQ(game.seconds, 30);
+      EXPECT_EQ(game.shown.minutes, 0);
+      EXPECT_EQ(game.shown.seconds, 30);
       frame();
       EXPECT_LT(game.time_left, 30.0f) << "the extra period runs";
       continue;

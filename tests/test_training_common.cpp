@@ -1,5 +1,5 @@
-// The pieces the trainings share: the active-pad rule, hit intake, the pad button's cycle and
-// the start countdown. Rules on state only: no renderer.
+// The pieces the trainings share: the active-pad rule, hit intake and the pad button's cycle.
+// Rules on state only: no renderer.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -81,28 +81,6 @@ TEST(ActivePad, IntakeConsumesOnlyTheActivePadsHitAndReadsItsMac) {
   for (const PadSlot& slot : link.pads)
     for (uint8_t b : slot.hit) EXPECT_EQ(b, 0);
   EXPECT_EQ(take_active_hit(nullptr, pad, true), 0);
-}
-
-TEST(StartCountdown, ShowsThreeTwoOneAndEndsAtThreeSeconds) {
-  const struct {
-    float at;
-    int32_t digit;
-  } digits[] = {{0.0f, 3}, {0.999f, 3}, {1.0f, 2}, {1.999f, 2}, {2.0f, 1}, {2.999f, 1}, {3.0f, 0}, {9.0f, 0}};
-  for (const auto& d : digits) EXPECT_EQ(countdown_digit_at(d.at), d.digit) << d.at;
-
-  StartCountdown c;
-  countdown_start(c, nullptr);  // a missing sound is skipped
-  EXPECT_EQ(c.counting_down, 1);
-  int frames = 0;
-  while (!countdown_tick(c, 0.016f)) {
-    ++frames;
-    ASSERT_EQ(c.counting_down, 1);
-    ASSERT_GE(c.countdown_digit, 1);
-  }
-  EXPECT_EQ(frames, 187) << "the frame that reaches 3 s ends it";
-  EXPECT_EQ(c.counting_down, 0);
-  EXPECT_EQ(c.countdown_digit, 0);
-  EXPECT_EQ(c.countdown_time, 0.0f);
 }
 
 }  // namespace
