@@ -88,7 +88,7 @@ void time_screen(Program& p, int32_t screen, const char* label, Prepare prepare)
 // frames with random power; returns the record as it was in the frame `load` found busiest.
 template <typename Game, typename Load>
 Game play_busiest(Program& p, const GameDef& def, Game& game, int every, Load load) {
-  GameContext c = screen_context(p, game_screen);
+  ScreenContext c = screen_context(p, game_screen);
   def.reset(&game, c);
   game.match.playing = 1;
   Game busiest = game;
@@ -132,7 +132,7 @@ void time_busiest_games(Program& p) {
   time_screen(p, SCREEN_PROSPECTORS, "13 most", [&] { mine = cave; });
   printf("peak lists: %zu ducks, %zu shots, %zu feather bursts; %zu stones (%zu at the busiest, %s)\n",
          ducks, shots, feathers, stones, cave.gems.size(), cave.match.game_over ? "after the burst" : "before the burst");
-  GameContext c = screen_context(p, game_screen);
+  ScreenContext c = screen_context(p, game_screen);
   duck_hunt_game.reset(&hunt, c);
   prospectors_game.reset(&mine, c);
 }

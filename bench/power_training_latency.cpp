@@ -15,6 +15,7 @@
 
 #include "core/lock_hold.h"
 #include "app/program.h"
+#include "app/screen_table.h"
 #include "store/synthetic_hits.h"
 #include "tools/virtual_hub.h"
 
@@ -84,7 +85,8 @@ std::vector<double> wire_to_screen(std::vector<double>& frames) {
     // Straight to measuring: the start key, then the countdown's three seconds in one tick.
     FrameClock jump = p->clock;
     jump.dt = 3.0f;
-    power_training_key(KEY_SPACE, p->display, p->app, s, p->sounds, p->layout);
+    ScreenContext c = screen_context(*p, power_training_screen);
+    power_training_key(s, c, KEY_SPACE);
     power_training_tick(s, jump, p->display, p->layout);
     watch.recorded_at = 0.0;
     hub_hit(*hub, 0, (uint8_t)(1 + i % 255), 80);

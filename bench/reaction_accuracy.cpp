@@ -21,6 +21,7 @@
 #include "core/random.h"
 #include "core/lock_hold.h"
 #include "app/program.h"
+#include "app/screen_table.h"
 #include "tools/virtual_hub.h"
 
 namespace {
@@ -97,7 +98,8 @@ int main() {
   std::vector<double> error, frame_ms;
   for (int32_t i = 0; i < ATTEMPTS; ++i) {
     attempt = Attempt{};
-    reaction_key(KEY_SPACE, p->app, p->screens.reaction, p->sounds);
+    ScreenContext c = screen_context(*p, reaction_training_screen);
+    reaction_key(p->screens.reaction, c, KEY_SPACE);
     p->screens.reaction.countdown.countdown_time = 2.9f;
     p->screens.reaction.delay = random_between(0.3f, 0.8f);
     while (!attempt.drawn) run_frame(*p, seams);

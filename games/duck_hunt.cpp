@@ -88,7 +88,7 @@ void new_owner_pattern(int32_t (&pattern)[OWNER_PATTERN_SIZE]) {
   }
 }
 
-void reset(void* record, GameContext&) {
+void reset(void* record, ScreenContext&) {
   DuckHuntGame& g = game_of(record);
   match_reset(g.match);
   new_owner_pattern(g.owner_pattern);
@@ -105,7 +105,7 @@ void reset(void* record, GameContext&) {
 }
 
 // A hit fires one shot from the player's hunter, faster the harder the hit.
-void hit(void* record, Side side, int32_t power, GameContext& c) {
+void hit(void* record, Side side, int32_t power, ScreenContext& c) {
   DuckHuntGame& g = game_of(record);
   const Gun& gun = guns[side];
   const SDL_FRect& hunter = c.layout.*players[side].hunter;
@@ -136,7 +136,7 @@ void move_shots(DuckHuntGame& g, float dt) {
 
 // The next duck from its edge, its colour from the pattern; the more ducks are already in the
 // air, the faster it flies.
-void spawn_duck(DuckHuntGame& g, const GameContext& c) {
+void spawn_duck(DuckHuntGame& g, const ScreenContext& c) {
   const float W = (float)c.display.width, H = (float)c.display.height, U = c.display.unit;
   const float B = c.layout.bottomBarRect.h;
   float l = random_between(0.0f, 1.0f);
@@ -157,7 +157,7 @@ void spawn_duck(DuckHuntGame& g, const GameContext& c) {
 }
 
 // Ducks come ever more often, until the interval reaches its floor.
-void spawn_step(DuckHuntGame& g, const GameContext& c) {
+void spawn_step(DuckHuntGame& g, const ScreenContext& c) {
   g.spawn_clock += c.clock.dt;
   if (g.spawn_clock <= g.spawn_interval || g.spawning_over != 0) return;
   g.spawn_clock = 0.0f;
@@ -168,7 +168,7 @@ void spawn_step(DuckHuntGame& g, const GameContext& c) {
 
 // The first shot whose point lies in the duck's box brings it down: feathers, the point to
 // the duck's colour, the duck off the screen and the shot off the top.
-void shoot_at(DuckHuntGame& g, Duck& d, GameContext& c) {
+void shoot_at(DuckHuntGame& g, Duck& d, ScreenContext& c) {
   const float U = c.display.unit, B = c.layout.bottomBarRect.h;
   const SDL_FRect target{d.x - d.width / 3.0f, d.y - d.width / 3.0f - B / 2.0f, d.width / 1.5f,
                          d.width / 1.5f};
@@ -187,7 +187,7 @@ void shoot_at(DuckHuntGame& g, Duck& d, GameContext& c) {
 
 // Each duck in turn: the shot test, then its flight along the line through the centre, growing
 // on the way to the middle and shrinking after; a duck past its far edge is gone.
-void fly_ducks(DuckHuntGame& g, GameContext& c) {
+void fly_ducks(DuckHuntGame& g, ScreenContext& c) {
   const int32_t W = c.display.width, H = c.display.height;
   const float U = c.display.unit, B = c.layout.bottomBarRect.h, dt = c.clock.dt;
   for (size_t i = 0; i < g.ducks.size();) {
@@ -209,7 +209,7 @@ void fly_ducks(DuckHuntGame& g, GameContext& c) {
 
 // Once no more ducks come and the sky is empty: the better score wins. Equal scores go to
 // sudden death: the next duck of the pattern, one at a time, until a hit breaks the tie.
-void end_rule(DuckHuntGame& g, GameContext& c) {
+void end_rule(DuckHuntGame& g, ScreenContext& c) {
   if (g.spawning_over != 1 || !g.ducks.empty()) return;
   if (g.left_score == g.right_score) {
     spawn_duck(g, c);
@@ -237,7 +237,7 @@ void animate(DuckHuntGame& g, float dt) {
     if (g.*side.recoil != 0.0f) g.*side.recoil += dt;
 }
 
-void update(void* record, GameContext& c) {
+void update(void* record, ScreenContext& c) {
   DuckHuntGame& g = game_of(record);
   move_shots(g, c.clock.dt);
   if (g.match.playing == 1 && g.match.game_over == 0) {
@@ -251,7 +251,7 @@ void update(void* record, GameContext& c) {
   animate(g, c.clock.dt);
 }
 
-void draw(const void* record, GameContext& c) {
+void draw(const void* record, ScreenContext& c) {
   const DuckHuntGame& g = game_of(record);
   const TextureCatalog& t = c.textures;
   const LayoutTable& l = c.layout;
@@ -296,7 +296,7 @@ void draw(const void* record, GameContext& c) {
 }
 
 // A recoil ends once the drawing has shown it past its length.
-void after_draw(void* record, GameContext&) {
+void after_draw(void* record, ScreenContext&) {
   DuckHuntGame& g = game_of(record);
   for (const Player& side : players)
     if (g.*side.recoil > RECOIL_SECONDS) g.*side.recoil = 0.0f;

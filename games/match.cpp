@@ -66,7 +66,7 @@ void step_pad(const MatchState& m, int32_t& pad, int32_t other) {
 }
 
 // Back to the games menu with the application's music.
-void leave(const GameDef& game, void* record, GameContext& c) {
+void leave(const GameDef& game, void* record, ScreenContext& c) {
   game.reset(record, c);
   go_back(c);
   c.app.music_started = 1;
@@ -90,7 +90,7 @@ void match_init(MatchState& m) {
   m.countdown = StartCountdown{};
 }
 
-void match_poll(const GameDef& game, void* record, MatchState& m, GameContext& c) {
+void match_poll(const GameDef& game, void* record, MatchState& m, ScreenContext& c) {
   read_connected(c.link, m.pad_connected);
   if (!assign_pads(m)) return;
 
@@ -124,7 +124,7 @@ void match_countdown(const GameDef& game, MatchState& m, float dt, SoundBank& so
   m.playing = 1;
 }
 
-void match_rules(const GameDef& game, void* record, MatchState& m, GameContext& c) {
+void match_rules(const GameDef& game, void* record, MatchState& m, ScreenContext& c) {
   match_poll(game, record, m, c);
   match_start_music(game, m, c.sounds);
   game.update(record, c);
@@ -138,13 +138,13 @@ void place_medals(LayoutTable& l, const Display& d, Side winner) {
   l.medalSilverRect.x = winner == SIDE_LEFT ? far : near;
 }
 
-void match_end(MatchState& m, GameContext& c, Side winner) {
+void match_end(MatchState& m, ScreenContext& c, Side winner) {
   m.game_over = 1;
   play_effect(c.sounds.bang);
   place_medals(c.layout, c.display, winner);
 }
 
-void match_click(const GameDef& game, void* record, MatchState& m, GameContext& c) {
+void match_click(const GameDef& game, void* record, MatchState& m, ScreenContext& c) {
   const PointerState& p = c.pointer;
   const LayoutTable& l = c.layout;
   bool counting = m.countdown.counting_down == 1;
@@ -163,14 +163,14 @@ void match_click(const GameDef& game, void* record, MatchState& m, GameContext& 
   }
 }
 
-void match_key(const GameDef& game, void* record, MatchState& m, GameContext& c, int32_t scancode) {
+void match_key(const GameDef& game, void* record, MatchState& m, ScreenContext& c, int32_t scancode) {
   if (m.countdown.counting_down == 1) return;
   if (scancode == KEY_ESCAPE) leave(game, record, c);
   else if (scancode == KEY_DELETE) game.reset(record, c);
   else if (scancode == KEY_SPACE && m.playing != 1) countdown_start(m.countdown, c.sounds.timer);
 }
 
-void draw_match_hud(const GameDef& game, const void* record, const MatchState& m, GameContext& c) {
+void draw_match_hud(const GameDef& game, const void* record, const MatchState& m, ScreenContext& c) {
   const TextureCatalog& t = c.textures;
   const LayoutTable& l = c.layout;
   if (m.game_over == 1) {

@@ -31,9 +31,6 @@ constexpr float EXTRA_PERIOD_SECONDS = 30.0f;
 
 enum Side : int32_t { SIDE_LEFT = 0, SIDE_RIGHT = 1 };
 
-// A game's functions get what every screen's get.
-using GameContext = ScreenContext;
-
 // One game as a row: its music and the rules it hands the match. The registry
 // (games/games.h) binds each row to its record.
 struct GameDef {
@@ -43,17 +40,17 @@ struct GameDef {
   int32_t countdown_volume = 0;  // during the countdown
   MatchState& (*match)(void* record) = nullptr;
   // The game's full reset (its own fields and match_reset).
-  void (*reset)(void* record, GameContext& context) = nullptr;
+  void (*reset)(void* record, ScreenContext& context) = nullptr;
   // One player's hit of power > 0 while playing.
-  void (*hit)(void* record, Side side, int32_t power, GameContext& context) = nullptr;
+  void (*hit)(void* record, Side side, int32_t power, ScreenContext& context) = nullptr;
   // The game's own rules, between the music start and the countdown.
-  void (*update)(void* record, GameContext& context) = nullptr;
+  void (*update)(void* record, ScreenContext& context) = nullptr;
   // The scene under the heads-up layer; reads state only.
-  void (*draw)(const void* record, GameContext& context) = nullptr;
+  void (*draw)(const void* record, ScreenContext& context) = nullptr;
   // State the drawing sequence advances (animation ages), run right after the draw; may be null.
-  void (*after_draw)(void* record, GameContext& context) = nullptr;
+  void (*after_draw)(void* record, ScreenContext& context) = nullptr;
   // Drawn between the game-over shade and the medals; may be null.
-  void (*draw_over)(const void* record, GameContext& context) = nullptr;
+  void (*draw_over)(const void* record, ScreenContext& context) = nullptr;
 };
 
 // The match part of every reset: flags and assignments cleared, all sound stopped. The
@@ -64,21 +61,21 @@ void match_init(MatchState& match);
 
 // Every frame, in this order: the poll (assignment, intake, the game's hit action), the
 // music start, the game's update, the countdown, then the draw with the heads-up layer.
-void match_poll(const GameDef& game, void* record, MatchState& match, GameContext& context);
+void match_poll(const GameDef& game, void* record, MatchState& match, ScreenContext& context);
 void match_start_music(const GameDef& game, MatchState& match, SoundBank& sounds);
 void match_countdown(const GameDef& game, MatchState& match, float dt, SoundBank& sounds);
 // A frame's work before its draw: the poll, the music start, the game's update, the countdown.
-void match_rules(const GameDef& game, void* record, MatchState& match, GameContext& context);
-void match_click(const GameDef& game, void* record, MatchState& match, GameContext& context);
-void match_key(const GameDef& game, void* record, MatchState& match, GameContext& context,
+void match_rules(const GameDef& game, void* record, MatchState& match, ScreenContext& context);
+void match_click(const GameDef& game, void* record, MatchState& match, ScreenContext& context);
+void match_key(const GameDef& game, void* record, MatchState& match, ScreenContext& context,
                int32_t scancode);
 
 // The medals at the game's end: gold on the winner's side.
 void place_medals(LayoutTable& layout, const Display& display, Side winner);
 // The game is decided: game over, the bang, and the medals.
-void match_end(MatchState& match, GameContext& context, Side winner);
+void match_end(MatchState& match, ScreenContext& context, Side winner);
 
 // The heads-up layer over the scene: the game-over shade and medals (with the game's own
 // layer between them), the buttons, the player labels and the countdown.
 void draw_match_hud(const GameDef& game, const void* record, const MatchState& match,
-                    GameContext& context);
+                    ScreenContext& context);

@@ -16,7 +16,7 @@ constexpr float SPLASH_STEP = 0.08f, SPLASH_SECONDS = 0.5f;
 MonsterTrucksGame& game_of(void* record) { return *(MonsterTrucksGame*)record; }
 const MonsterTrucksGame& game_of(const void* record) { return *(const MonsterTrucksGame*)record; }
 
-void reset(void* record, GameContext&) {
+void reset(void* record, ScreenContext&) {
   MonsterTrucksGame& g = game_of(record);
   match_reset(g.match);
   g.time_left = GAME_SECONDS;
@@ -27,7 +27,7 @@ void reset(void* record, GameContext&) {
   g.right = TruckAnimation{};
 }
 
-void hit(void* record, Side side, int32_t power, GameContext& c) {
+void hit(void* record, Side side, int32_t power, ScreenContext& c) {
   MonsterTrucksGame& g = game_of(record);
   (side == SIDE_LEFT ? g.left_score : g.right_score) += POINTS_PER_POWER * power;
   TruckAnimation& truck = side == SIDE_LEFT ? g.left : g.right;
@@ -106,7 +106,7 @@ void splash(TruckAnimation& t, float dt) {
   }
 }
 
-void end_rule(MonsterTrucksGame& g, GameContext& c) {
+void end_rule(MonsterTrucksGame& g, ScreenContext& c) {
   const int32_t d = std::abs(g.left_score - g.right_score);
   if (g.time_left < 0.0f) {
     if (d == 0) {
@@ -120,7 +120,7 @@ void end_rule(MonsterTrucksGame& g, GameContext& c) {
   match_end(g.match, c, g.left_score > g.right_score ? SIDE_LEFT : SIDE_RIGHT);
 }
 
-void update(void* record, GameContext& c) {
+void update(void* record, ScreenContext& c) {
   MonsterTrucksGame& g = game_of(record);
   const float dt = c.clock.dt;
   if (g.match.playing == 1 && g.match.game_over == 0) g.time_left -= dt;
@@ -175,7 +175,7 @@ void draw_truck(SDL_Renderer* r, const TruckAnimation& t, const TruckLook& look)
 }
 
 // The game clock over its tray: minutes, the blinking colon, seconds.
-void draw_clock(const MonsterTrucksGame& g, const GameContext& c) {
+void draw_clock(const MonsterTrucksGame& g, const ScreenContext& c) {
   const TextureCatalog& t = c.textures;
   const LayoutTable& l = c.layout;
   const float W = (float)c.display.width, U = c.display.unit;
@@ -189,7 +189,7 @@ const DrawItem arena[] = {
     image(&TextureCatalog::logoCaption, &LayoutTable::logoCaptionRect),
 };
 
-void draw(const void* record, GameContext& c) {
+void draw(const void* record, ScreenContext& c) {
   const MonsterTrucksGame& g = game_of(record);
   const TextureCatalog& t = c.textures;
   const LayoutTable& l = c.layout;

@@ -124,7 +124,7 @@ void set_clock(ProspectorsGame& g, float seconds_left) {
   g.shown = clock_reading(seconds_left);
 }
 
-void reset(void* record, GameContext&) {
+void reset(void* record, ScreenContext&) {
   ProspectorsGame& g = game_of(record);
   match_reset(g.match);
   g.left_score = g.right_score = 0;
@@ -137,7 +137,7 @@ void reset(void* record, GameContext&) {
 
 // A hit is a stroke unless the prospector is still swinging: pebbles and one gem by power,
 // whose points and count go to the player.
-void hit(void* record, Side side, int32_t power, GameContext& c) {
+void hit(void* record, Side side, int32_t power, ScreenContext& c) {
   ProspectorsGame& g = game_of(record);
   const Player& p = players[side];
   float& swing = g.*p.swing;
@@ -154,7 +154,7 @@ void hit(void* record, Side side, int32_t power, GameContext& c) {
 
 // The rock bursts from the dynamite's middle: stones and gems of every kind for nobody; the
 // richer player wins.
-void blow_up(ProspectorsGame& g, GameContext& c) {
+void blow_up(ProspectorsGame& g, ScreenContext& c) {
   const float U = c.display.unit;
   const SDL_FRect& dynamite = c.layout.dynamiteRect;
   const float cx = (float)c.display.width / 2.0f, cy = dynamite.y + dynamite.h / 2.0f;
@@ -164,7 +164,7 @@ void blow_up(ProspectorsGame& g, GameContext& c) {
 
 // What the drawing shows flying, advanced right before it: each stone waits for the stroke to
 // land, then spins, drifts and falls; one below the screen is gone.
-void fly_stones(ProspectorsGame& g, const GameContext& c) {
+void fly_stones(ProspectorsGame& g, const ScreenContext& c) {
   const float U = c.display.unit, dt = c.clock.dt, H = (float)c.display.height;
   size_t kept = 0;
   for (Gem& m : g.gems) {
@@ -181,7 +181,7 @@ void fly_stones(ProspectorsGame& g, const GameContext& c) {
   g.gems.resize(kept);
 }
 
-void update(void* record, GameContext& c) {
+void update(void* record, ScreenContext& c) {
   ProspectorsGame& g = game_of(record);
   const bool running = g.match.playing == 1 && g.match.game_over == 0;
   set_clock(g, running ? g.time_left - c.clock.dt : g.time_left);
@@ -194,7 +194,7 @@ void update(void* record, GameContext& c) {
 
 // A panel text in white, its halves in whole pixels: its left edge at x (or its middle, when
 // centred) and its middle at y.
-void draw_panel_text(const GameContext& c, TTF_Font* font, const char* text, float x, float y,
+void draw_panel_text(const ScreenContext& c, TTF_Font* font, const char* text, float x, float y,
                      bool centred) {
   int w = 0, h = 0;
   if (TTF_SizeUTF8(font, text, &w, &h) != 0) return;
@@ -202,7 +202,7 @@ void draw_panel_text(const GameContext& c, TTF_Font* font, const char* text, flo
                     (int32_t)(y - (float)(h / 2)));
 }
 
-void draw_clock(const ProspectorsGame& g, GameContext& c) {
+void draw_clock(const ProspectorsGame& g, ScreenContext& c) {
   const float W = (float)c.display.width, U = c.display.unit;
   draw_minutes_seconds(c.clock, c.fonts.fontLarge, c.palette.red, g.shown, 0.5f * W - 2.4f * U,
                        0.5f * W + 1.6f * U, 31.5f * U, c.textures.titleColonRed2,
@@ -217,7 +217,7 @@ int32_t pose(float swing) {
 
 // Each at its angle to the nearest step: a plain copy of that step's cell, which the software
 // renderer makes far faster than turning the picture anew.
-void draw_stones(const ProspectorsGame& g, GameContext& c) {
+void draw_stones(const ProspectorsGame& g, ScreenContext& c) {
   for (const Gem& m : g.gems) {
     if (m.age <= STROKE_SECONDS) continue;
     const SDL_FRect rect{m.x, m.y, m.width, m.height};
@@ -228,7 +228,7 @@ void draw_stones(const ProspectorsGame& g, GameContext& c) {
   }
 }
 
-void draw(const void* record, GameContext& c) {
+void draw(const void* record, ScreenContext& c) {
   const ProspectorsGame& g = game_of(record);
   const TextureCatalog& t = c.textures;
   const LayoutTable& l = c.layout;
@@ -257,11 +257,11 @@ void draw(const void* record, GameContext& c) {
   if (g.match.game_over == 0) draw_stones(g, c);
 }
 
-void draw_over(const void* record, GameContext& c) { draw_stones(game_of(record), c); }
+void draw_over(const void* record, ScreenContext& c) { draw_stones(game_of(record), c); }
 
 // A stroke moves on while the drawing shows it; when it has run its length the pickaxe hits
 // the rock and the prospector is ready again.
-void after_draw(void* record, GameContext& c) {
+void after_draw(void* record, ScreenContext& c) {
   ProspectorsGame& g = game_of(record);
   for (const Player& p : players) {
     float& swing = g.*p.swing;

@@ -34,7 +34,7 @@ int32_t shell_row(int32_t shell) {
   return shell < ROW_FIRST_SHELL[1] ? 0 : shell < ROW_FIRST_SHELL[2] ? 1 : 2;
 }
 
-void reset(void* record, GameContext& c) {
+void reset(void* record, ScreenContext& c) {
   TanksGame& g = game_of(record);
   match_reset(g.match);
   // The speed depends on the screen alone, which stays for the run.
@@ -46,7 +46,7 @@ void reset(void* record, GameContext& c) {
   }
 }
 
-void hit(void* record, Side side, int32_t, GameContext& c) {
+void hit(void* record, Side side, int32_t, ScreenContext& c) {
   for (TankShell& shell : side_of(game_of(record), side).shells) {
     if (shell.fired != 0) continue;
     shell.fired = 1;
@@ -56,7 +56,7 @@ void hit(void* record, Side side, int32_t, GameContext& c) {
 }
 
 // A shell in the air rises by one step and lands once past its row's centre line.
-void fly(TankSide& s, const SideLayout& look, int32_t i, float step, GameContext& c) {
+void fly(TankSide& s, const SideLayout& look, int32_t i, float step, ScreenContext& c) {
   TankShell& shell = s.shells[i];
   if (shell.fired != 1 || shell.landed != 0) return;
   SDL_FRect& r = (c.layout.*look.shells)[i];
@@ -81,7 +81,7 @@ void step_blast(const TankShell& shell, TankBlast& b, float dt) {
   if (b.active == 0 && b.frame == 0 && b.tick == 0.0f) b.active = 1;
 }
 
-void update(void* record, GameContext& c) {
+void update(void* record, ScreenContext& c) {
   TanksGame& g = game_of(record);
   const float dt = c.clock.dt, step = dt * g.shell_speed;
   // Shells already in the air fly on after the game is over.
@@ -96,7 +96,7 @@ void update(void* record, GameContext& c) {
   match_end(g.match, c, right_done ? SIDE_RIGHT : SIDE_LEFT);  // a finish in one frame goes right
 }
 
-void draw(const void* record, GameContext& c) {
+void draw(const void* record, ScreenContext& c) {
   const TanksGame& g = game_of(record);
   const TextureCatalog& t = c.textures;
   const LayoutTable& l = c.layout;

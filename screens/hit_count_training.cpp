@@ -49,11 +49,10 @@ void enter_best(BestCount (&best)[3], int32_t count) {
   }
 }
 
-void press(TrainingControl control, HitCountTrainingState& s, AppState& app,
-           const SoundBank& sounds) {
-  TrainingPress wanted = training_press(control, s.countdown, ready(s), s.running != 1, app);
+void press(TrainingControl control, HitCountTrainingState& s, ScreenContext& c) {
+  TrainingPress wanted = training_press(control, s.countdown, ready(s), s.running != 1, c);
   if (wanted.reset) hit_count_reset(s);
-  if (wanted.start) start(s, sounds);
+  if (wanted.start) start(s, c.sounds);
   if (wanted.next_pad) next_active_pad(s.pad);
 }
 
@@ -179,13 +178,12 @@ void hit_count_draw(const FrameClock& clock, const HitCountTrainingState& s, con
   draw_training_controls(clock, s.pad, s.countdown, palette, t, l, fonts);
 }
 
-void hit_count_click(const PointerState& pointer, HitCountTrainingState& s, AppState& app,
-                     const SoundBank& sounds, const LayoutTable& layout) {
-  press(training_control_at(pointer, layout), s, app, sounds);
+void hit_count_click(HitCountTrainingState& s, ScreenContext& c) {
+  press(training_control_at(c.pointer, c.layout), s, c);
 }
 
-void hit_count_key(int32_t scancode, AppState& app, HitCountTrainingState& s, const SoundBank& sounds) {
-  press(training_control_of_key(scancode), s, app, sounds);
+void hit_count_key(HitCountTrainingState& s, ScreenContext& c, int32_t scancode) {
+  press(training_control_of_key(scancode), s, c);
 }
 
 namespace {
@@ -199,10 +197,6 @@ void tick(HitCountTrainingState& s, ScreenContext& c) {
 void draw(const HitCountTrainingState& s, ScreenContext& c) {
   hit_count_draw(c.clock, s, c.palette, c.display, c.textures, c.layout, c.fonts);
 }
-void click(HitCountTrainingState& s, ScreenContext& c) { hit_count_click(c.pointer, s, c.app, c.sounds, c.layout); }
-void key(HitCountTrainingState& s, ScreenContext& c, int32_t scancode) {
-  hit_count_key(scancode, c.app, s, c.sounds);
-}
 
 }  // namespace
 
@@ -213,6 +207,6 @@ const ScreenDef hit_count_training_screen = {
     .update = row<HitCountTrainingState, update>,
     .tick = row<HitCountTrainingState, tick>,
     .draw = row_draw<HitCountTrainingState, draw>,
-    .key = row_key<HitCountTrainingState, key>,
-    .click = row<HitCountTrainingState, click>,
+    .key = row_key<HitCountTrainingState, hit_count_key>,
+    .click = row<HitCountTrainingState, hit_count_click>,
 };

@@ -57,8 +57,7 @@ void hit_count_draw(const FrameClock& clock, const HitCountTrainingState& state,
                     const Palette& palette, const Display& display, const TextureCatalog& textures,
                     const LayoutTable& layout, const FontSet& fonts);
 
-void hit_count_click(const PointerState& pointer, HitCountTrainingState& state, AppState& app,
-                     const SoundBank& sounds, const LayoutTable& layout);
-void hit_count_key(int32_t scancode, AppState& app, HitCountTrainingState& state,
-                   const SoundBank& sounds);
+void hit_count_click(HitCountTrainingState& state, ScreenContext& c);
+void hit_count_key(HitCountTrainingState& state, ScreenContext& c, int32_t scancode);
+
 extern const ScreenDef hit_count_training_screen;

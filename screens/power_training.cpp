@@ -92,14 +92,13 @@ void climb(PowerTrainingState& s, float dt, const Display& d, LayoutTable& l) {
   show_best(s);
 }
 
-void press(TrainingControl control, PowerTrainingState& s, AppState& app, const SoundBank& sounds,
-           const Display& d, LayoutTable& l) {
+void press(TrainingControl control, PowerTrainingState& s, ScreenContext& c) {
   // Quit, back and reset also wait while the meter climbs; the pad may change then, never
   // while a hit is awaited.
   if (s.animating == 1 && control != CONTROL_START && control != CONTROL_PAD) return;
-  TrainingPress wanted = training_press(control, s.countdown, idle(s), s.measuring == 0, app);
-  if (wanted.reset) power_training_reset(s, d, l);
-  if (wanted.start) start_attempt(s, sounds, d, l);
+  TrainingPress wanted = training_press(control, s.countdown, idle(s), s.measuring == 0, c);
+  if (wanted.reset) power_training_reset(s, c.display, c.layout);
+  if (wanted.start) start_attempt(s, c.sounds, c.display, c.layout);
   if (wanted.next_pad) next_active_pad(s.pad);
 }
 
@@ -159,14 +158,12 @@ void power_training_draw(const FrameClock& c, const PowerTrainingState& s, const
   draw_training_controls(c, s.pad, s.countdown, palette, t, l, fonts);
 }
 
-void power_training_click(const PointerState& p, PowerTrainingState& s, AppState& app,
-                          const SoundBank& sounds, LayoutTable& l, const Display& d) {
-  press(training_control_at(p, l), s, app, sounds, d, l);
+void power_training_click(PowerTrainingState& s, ScreenContext& c) {
+  press(training_control_at(c.pointer, c.layout), s, c);
 }
 
-void power_training_key(int32_t scancode, const Display& d, AppState& app,
-                        PowerTrainingState& s, const SoundBank& sounds, LayoutTable& l) {
-  press(training_control_of_key(scancode), s, app, sounds, d, l);
+void power_training_key(PowerTrainingState& s, ScreenContext& c, int32_t scancode) {
+  press(training_control_of_key(scancode), s, c);
 }
 
 namespace {
@@ -179,12 +176,6 @@ void tick(PowerTrainingState& s, ScreenContext& c) { power_training_tick(s, c.cl
 void draw(const PowerTrainingState& s, ScreenContext& c) {
   power_training_draw(c.clock, s, c.palette, c.display, c.textures, c.layout, c.fonts);
 }
-void click(PowerTrainingState& s, ScreenContext& c) {
-  power_training_click(c.pointer, s, c.app, c.sounds, c.layout, c.display);
-}
-void key(PowerTrainingState& s, ScreenContext& c, int32_t scancode) {
-  power_training_key(scancode, c.display, c.app, s, c.sounds, c.layout);
-}
 
 }  // namespace
 
@@ -195,6 +186,6 @@ const ScreenDef power_training_screen = {
     .update = row<PowerTrainingState, update>,
     .tick = row<PowerTrainingState, tick>,
     .draw = row_draw<PowerTrainingState, draw>,
-    .key = row_key<PowerTrainingState, key>,
-    .click = row<PowerTrainingState, click>,
+    .key = row_key<PowerTrainingState, power_training_key>,
+    .click = row<PowerTrainingState, power_training_click>,
 };

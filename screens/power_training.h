@@ -65,9 +65,8 @@ void power_training_draw(const FrameClock& clock, const PowerTrainingState& stat
                          const FontSet& fonts);
 // Left button: quit, back, reset, start, pad button; the first rectangle holding the point
 // decides, even when the phase refuses its action.
-void power_training_click(const PointerState& pointer, PowerTrainingState& state, AppState& app,
-                          const SoundBank& sounds, LayoutTable& layout, const Display& display);
-// Space starts, Delete resets, Escape leaves to the training menu.
-void power_training_key(int32_t scancode, const Display& display, AppState& app,
-                        PowerTrainingState& state, const SoundBank& sounds, LayoutTable& layout);
+void power_training_click(PowerTrainingState& state, ScreenContext& c);
+// Space starts, Delete resets, Escape leads back.
+void power_training_key(PowerTrainingState& state, ScreenContext& c, int32_t scancode);
+
 extern const ScreenDef power_training_screen;

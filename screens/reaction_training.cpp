@@ -42,11 +42,10 @@ void enter_best(ReactionBest (&best)[3], float r) {
   }
 }
 
-void press(TrainingControl control, ReactionTrainingState& s, AppState& app,
-           const SoundBank& sounds) {
-  TrainingPress wanted = training_press(control, s.countdown, idle(s), idle(s), app);
+void press(TrainingControl control, ReactionTrainingState& s, ScreenContext& c) {
+  TrainingPress wanted = training_press(control, s.countdown, idle(s), idle(s), c);
   if (wanted.reset) reaction_reset(s);
-  if (wanted.start) start(s, sounds);
+  if (wanted.start) start(s, c.sounds);
   if (wanted.next_pad) next_active_pad(s.pad);
 }
 
@@ -120,13 +119,12 @@ void reaction_after_draw(ReactionTrainingState& s, const FrameClock& clock, cons
   if (s.measuring == 1) s.stopwatch += clock.dt;
 }
 
-void reaction_click(const PointerState& pointer, ReactionTrainingState& s, AppState& app,
-                    const SoundBank& sounds, const LayoutTable& layout) {
-  press(training_control_at(pointer, layout), s, app, sounds);
+void reaction_click(ReactionTrainingState& s, ScreenContext& c) {
+  press(training_control_at(c.pointer, c.layout), s, c);
 }
 
-void reaction_key(int32_t scancode, AppState& app, ReactionTrainingState& s, const SoundBank& sounds) {
-  press(training_control_of_key(scancode), s, app, sounds);
+void reaction_key(ReactionTrainingState& s, ScreenContext& c, int32_t scancode) {
+  press(training_control_of_key(scancode), s, c);
 }
 
 namespace {
@@ -141,10 +139,6 @@ void draw(const ReactionTrainingState& s, ScreenContext& c) {
   reaction_draw(c.clock, s, c.palette, c.display, c.textures, c.layout, c.fonts);
 }
 void after_draw(ReactionTrainingState& s, ScreenContext& c) { reaction_after_draw(s, c.clock, c.sounds); }
-void click(ReactionTrainingState& s, ScreenContext& c) { reaction_click(c.pointer, s, c.app, c.sounds, c.layout); }
-void key(ReactionTrainingState& s, ScreenContext& c, int32_t scancode) {
-  reaction_key(scancode, c.app, s, c.sounds);
-}
 
 }  // namespace
 
@@ -156,6 +150,6 @@ const ScreenDef reaction_training_screen = {
     .tick = row<ReactionTrainingState, tick>,
     .draw = row_draw<ReactionTrainingState, draw>,
     .after_draw = row<ReactionTrainingState, after_draw>,
-    .key = row_key<ReactionTrainingState, key>,
-    .click = row<ReactionTrainingState, click>,
+    .key = row_key<ReactionTrainingState, reaction_key>,
+    .click = row<ReactionTrainingState, reaction_click>,
 };

@@ -57,8 +57,7 @@ void reaction_draw(const FrameClock& clock, const ReactionTrainingState& state,
 void reaction_after_draw(ReactionTrainingState& state, const FrameClock& clock,
                          const SoundBank& sounds);
 
-void reaction_click(const PointerState& pointer, ReactionTrainingState& state, AppState& app,
-                    const SoundBank& sounds, const LayoutTable& layout);
-void reaction_key(int32_t scancode, AppState& app, ReactionTrainingState& state,
-                  const SoundBank& sounds);
+void reaction_click(ReactionTrainingState& state, ScreenContext& c);
+void reaction_key(ReactionTrainingState& state, ScreenContext& c, int32_t scancode);
+
 extern const ScreenDef reaction_training_screen;

@@ -59,11 +59,11 @@ TrainingControl training_control_of_key(int32_t scancode) {
 }
 
 TrainingPress training_press(TrainingControl control, const StartCountdown& countdown,
-                             bool may_start, bool may_change_pad, AppState& app) {
+                             bool may_start, bool may_change_pad, ScreenContext& c) {
   TrainingPress press;
   if (countdown.counting_down == 1) return press;
-  if (control == CONTROL_QUIT) app.running = 0;
-  if (control == CONTROL_BACK) app.screen = SCREEN_TRAINING_MENU;
+  if (control == CONTROL_QUIT) c.app.running = 0;
+  if (control == CONTROL_BACK) go_back(c);
   press.reset = control == CONTROL_BACK || control == CONTROL_RESET;
   press.start = control == CONTROL_START && may_start;
   press.next_pad = control == CONTROL_PAD && may_change_pad;

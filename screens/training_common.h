@@ -8,6 +8,7 @@
 #include "assets/catalog.h"
 #include "assets/layout.h"
 #include "ui/hud.h"
+#include "ui/screen.h"
 
 struct SensorLink;
 
@@ -48,7 +49,7 @@ TrainingControl training_control_at(const PointerState& pointer, const LayoutTab
 TrainingControl training_control_of_key(int32_t scancode);
 
 // What a control asks of a training screen. The countdown refuses every control; quit ends
-// the program and back goes to the training menu (both done here, on app); back and reset
+// the program and back leads where the screen's row says (both done here); back and reset
 // ask for the screen's reset; start and the pad button only where the screen allows them now.
 struct TrainingPress {
   bool reset = false;
@@ -56,7 +57,7 @@ struct TrainingPress {
   bool next_pad = false;
 };
 TrainingPress training_press(TrainingControl control, const StartCountdown& countdown,
-                             bool may_start, bool may_change_pad, AppState& app);
+                             bool may_start, bool may_change_pad, ScreenContext& c);
 
 // The results: unless the countdown runs, the shown result large in amber, centred at half the
 // width and 0.3 of the height; then the three cups and, beside each, its best result's text

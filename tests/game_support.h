@@ -27,7 +27,7 @@ struct GameRig {
   FontSet fonts;
   AppState app;
   PointerState pointer;
-  GameContext context{clock, display, palette, sounds, textures, layout, fonts, app, pointer, &link, nullptr, SCREEN_COMPETITION_MENU};
+  ScreenContext context{clock, display, palette, sounds, textures, layout, fonts, app, pointer, &link, nullptr, SCREEN_COMPETITION_MENU};
 
   // Connected flags of pads 1-4 as '0'/'1'; pad k's MAC ends in "PADk".
   void connect(const char* flags);
@@ -53,7 +53,7 @@ struct GameCanvas {
   SoundBank sounds;
   AppState app;
   PointerState pointer;
-  GameContext context{a.clock, a.display, a.palette, sounds, a.textures, a.layout, a.fonts,
+  ScreenContext context{a.clock, a.display, a.palette, sounds, a.textures, a.layout, a.fonts,
                       app,     pointer,   nullptr,   nullptr,   SCREEN_COMPETITION_MENU};
 
   // Loads the pictures and fonts from the run directory; false on failure.

@@ -22,10 +22,15 @@ struct HitCount : TrainingRig {
     hit_count_tick(s, clock, sounds);
     hit_count_make_texts(s);
   }
-  void key(int32_t code) { hit_count_key(code, app, s, sounds); }
+  void key(int32_t code) {
+    ScreenContext c = context();
+    hit_count_key(s, c, code);
+  }
   template <typename Rect>
   void click(const Rect& r) {
-    hit_count_click(at(r), s, app, sounds, layout);
+    at(r);
+    ScreenContext c = context();
+    hit_count_click(s, c);
   }
   bool ready() const { return s.time_left == HIT_COUNT_SECONDS && s.running == 0; }
   // Space, then frames until the count runs.

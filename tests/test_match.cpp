@@ -26,15 +26,15 @@ const GameDef recording_def = {
     80,
     20,
     [](void* r) -> MatchState& { return rec(r).match; },
-    [](void* r, GameContext&) {
+    [](void* r, ScreenContext&) {
       match_reset(rec(r).match);
       rec(r).log += "reset ";
     },
-    [](void* r, Side side, int32_t power, GameContext&) {
+    [](void* r, Side side, int32_t power, ScreenContext&) {
       rec(r).log += (side == SIDE_LEFT ? "L" : "R") + std::to_string(power) + " ";
     },
-    [](void*, GameContext&) {},
-    [](const void*, GameContext&) {},
+    [](void*, ScreenContext&) {},
+    [](const void*, ScreenContext&) {},
     nullptr,
     nullptr,
 };
@@ -351,7 +351,7 @@ class MatchHud : public Match {
   void draw() {
     SDL_SetRenderDrawColor(a.clock.renderer, 40, 90, 160, 255);
     SDL_RenderClear(a.clock.renderer);
-    GameContext c = offscreen_context(a, app, pointer, sounds, &link, nullptr, SCREEN_COMPETITION_MENU);
+    ScreenContext c = offscreen_context(a, app, pointer, sounds, &link, nullptr, SCREEN_COMPETITION_MENU);
     draw_match_hud(recording_def, &game, game.match, c);
   }
   // A picture's colour at a point of its rectangle, drawn alone over the same background.

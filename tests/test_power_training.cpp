@@ -84,11 +84,22 @@ class PowerTraining : public ::testing::Test {
     update();
     tick(dt);
   }
-  void key(int32_t scancode) { power_training_key(scancode, display, app, s, sounds, layout); }
+  ScreenContext context() {
+    static Palette palette;
+    static TextureCatalog textures;
+    static FontSet fonts;
+    return ScreenContext{clock, display, palette, sounds, textures, layout,
+                         fonts, app,     pointer, &link,  store,    SCREEN_TRAINING_MENU};
+  }
+  void key(int32_t scancode) {
+    ScreenContext c = context();
+    power_training_key(s, c, scancode);
+  }
   void tap(const SDL_FRect& r) {
     pointer.event_x = (int)(r.x + r.w / 2);
     pointer.event_y = (int)(r.y + r.h / 2);
-    power_training_click(pointer, s, app, sounds, layout, display);
+    ScreenContext c = context();
+    power_training_click(s, c);
   }
   void tap(const SDL_Rect& r) { tap(SDL_FRect{(float)r.x, (float)r.y, (float)r.w, (float)r.h}); }
   // Start, then the whole countdown in one frame.

@@ -185,7 +185,7 @@ struct DrawnCave {
   SoundBank sounds;
   AppState app;
   PointerState pointer;
-  GameContext c = offscreen_context(a, app, pointer, sounds, nullptr, nullptr, SCREEN_COMPETITION_MENU);
+  ScreenContext c = offscreen_context(a, app, pointer, sounds, nullptr, nullptr, SCREEN_COMPETITION_MENU);
   ~DrawnCave() { end_offscreen(a); }
 };
 
@@ -193,7 +193,7 @@ TEST(ProspectorsDrawn, StonesFlyOverTheShadeOnceTheGameIsOver) {
   ASSERT_EQ(chdir(HXM_RUN_DIR), 0);
   DrawnCave cave;
   OffscreenAssets& a = cave.a;
-  GameContext& c = cave.c;
+  ScreenContext& c = cave.c;
   ASSERT_TRUE(begin_offscreen(a, 1366, 768));
   ASSERT_EQ(load_offscreen(a), 0);
   ProspectorsGame game;

@@ -24,10 +24,15 @@ struct Reaction : TrainingRig {
     reaction_after_draw(s, clock, sounds);
     clock.present_ms = now_ms + 3.0;
   }
-  void key(int32_t code) { reaction_key(code, app, s, sounds); }
+  void key(int32_t code) {
+    ScreenContext c = context();
+    reaction_key(s, c, code);
+  }
   template <typename Rect>
   void click(const Rect& r) {
-    reaction_click(at(r), s, app, sounds, layout);
+    at(r);
+    ScreenContext c = context();
+    reaction_click(s, c);
   }
   // Space, then frames until measuring begins.
   void start_measuring() {

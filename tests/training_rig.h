@@ -17,6 +17,16 @@ struct TrainingRig {
   PointerState pointer;
   LayoutTable layout = layout_at(1366, 768);
   double now_ms = 1000.0;  // the link's clock, moved by the tests
+  Display display{nullptr, 1366, 768, 19};
+  Palette palette;
+  TextureCatalog textures;  // empty: rules tests draw nothing
+  FontSet fonts;
+
+  // What the screen's row functions get; Back leads to the training menu.
+  ScreenContext context() {
+    return ScreenContext{clock, display, palette, sounds, textures, layout,
+                         fonts, app,     pointer, &link,  nullptr,  SCREEN_TRAINING_MENU};
+  }
 
   TrainingRig() {
     app.screen = SCREEN_REACTION_TRAINING;
