@@ -3,6 +3,20 @@
 
 static_assert(IMG_log4 == IMG_log1 + 3, "the log states are numbered in catalog order");
 
+// Each player's standing in big digits sits on a dark plate this many units high.
+constexpr float STANDING_UNITS = 5.0f;
+
+// A standing plate `w` units wide centred across on x, its top at y.
+static SDL_FRect standing_plate(float x, float y, float w, const LayoutFrame& f) {
+  return {x - w * f.U / 2, y, w * f.U, STANDING_UNITS * f.U};
+}
+// The two players' plates mirrored about the screen's middle, `gap` units either side of it.
+static void standing_pair(SDL_FRect (&plates)[2], float gap, float y, float w, const LayoutFrame& f) {
+  const float from_middle = (gap + w / 2) * f.U;
+  plates[0] = standing_plate(f.W / 2 - from_middle, y, w, f);
+  plates[1] = standing_plate(f.W / 2 + from_middle, y, w, f);
+}
+
 static void layout_monster_trucks(LayoutTable& L, const LayoutFrame& f) {
   const LayoutInput& in = f.in;
   const float W = f.W, H = f.H, U = f.U;
@@ -25,6 +39,8 @@ static void layout_monster_trucks(LayoutTable& L, const LayoutFrame& f) {
   L.trayRect = image_centred(f, 6.5f * U, 5 * U, aspect(in, IMG_tray));
   const PixelSize colon = in.text[TXT_titleColonRed];
   L.titleColonRedRect = text_centred(W / 2, 8.8f * U - colon.h / 2.0f, colon);
+  // Beside the clock's tray, over the stands: the mud flies far below.
+  standing_pair(L.truckStandingRect, 8, L.trayRect.y, 14, f);
 }
 
 static void layout_tanks(LayoutTable& L, const LayoutFrame& f) {
@@ -65,6 +81,8 @@ static void layout_tanks(LayoutTable& L, const LayoutFrame& f) {
     L.leftShellRects[i] = image_rect(yellow_middle - 0.5f * U, L.tankGreyRect.y, 2 * U, shell);
     L.rightShellRects[i] = image_rect(grey_middle - 0.5f * U, L.tankGreyRect.y, 2 * U, shell);
   }
+  // Outside the columns of logs, level with their middle rows: shells and blasts stay inside.
+  standing_pair(L.tankStandingRect, 19, 10 * U, 11, f);
 }
 
 static void layout_duck_hunt(LayoutTable& L, const LayoutFrame& f) {
@@ -85,6 +103,11 @@ static void layout_duck_hunt(LayoutTable& L, const LayoutFrame& f) {
   const float crosshair = aspect(in, IMG_crosshair);
   L.crosshairRect =
       image_by_width(W / 2 - 5 * U, H / 2 - 10 * U / crosshair / 2 - bar / 2, 10 * U, crosshair);
+  // Along the top between the score plates: the ducks keep below it near the middle, and the
+  // shots leave the screen outside it.
+  const float plate_edge = L.duckHudBlueRect.x + L.duckHudBlueRect.w + 0.5f * U;
+  standing_pair(L.duckStandingRect, (W / 2 - plate_edge) / U - 7, U, 7, f);
+  L.ducksToComeRect = standing_plate(W / 2, U, 7, f);
 }
 
 static void layout_prospectors(LayoutTable& L, const LayoutFrame& f) {
@@ -109,6 +132,11 @@ static void layout_prospectors(LayoutTable& L, const LayoutFrame& f) {
   L.dynamiteRect = image_centred(f, 27 * U, 8 * U, aspect(in, IMG_dynamite));
   const PixelSize colon = in.text[TXT_titleColonRed2];
   L.titleColonRed2Rect = text_centred(W / 2 - 0.4f * U, 31.5f * U - colon.h / 2.0f, colon);
+  // Above each sack; the plate is drawn over the flying stones.
+  const SDL_FRect* sacks[2] = {&L.sackBlueRect, &L.sackRedRect};
+  for (int i = 0; i < 2; ++i)
+    L.sackStandingRect[i] =
+        standing_plate(sacks[i]->x + sacks[i]->w / 2, sacks[i]->y - (STANDING_UNITS + 0.5f) * U, 10, f);
 }
 
 void layout_games(LayoutTable& L, const LayoutFrame& f) {

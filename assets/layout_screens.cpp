@@ -268,6 +268,7 @@ const ScreenRect screen_rects[] = {
     text(TRUCKS, LF_titleColonRedRect, TXT_titleColonRed),
     runtime(TRUCKS, LF_truckClockMinutesRect),
     runtime(TRUCKS, LF_truckClockSecondsRect),
+    runtime(TRUCKS, LF_truckStandingRect, ALL),
 
     // Tank duel: the field is as wide as the screen and keeps its proportions.
     picture(TANKS, LF_fieldBackgroundRect, IMG_fieldBackground, ROLE_BACKDROP),
@@ -285,6 +286,7 @@ const ScreenRect screen_rects[] = {
     picture(TANKS, LF_blastRect, IMG_blast4, ROLE_SOMETIMES, ALL),
     picture(TANKS, LF_leftShellRects, IMG_shell, ROLE_SPRITE, ALL),
     picture(TANKS, LF_rightShellRects, IMG_shell, ROLE_SPRITE, ALL),
+    runtime(TANKS, LF_tankStandingRect, ALL),
 
     // Duck hunt: the grass is a full-width layer over the meadow.
     picture(DUCKS, LF_meadowBackgroundRect, IMG_meadowBackground, ROLE_BACKDROP),
@@ -297,6 +299,8 @@ const ScreenRect screen_rects[] = {
     picture(DUCKS, LF_crosshairRect, IMG_crosshair),
     runtime(DUCKS, LF_blueScoreTextRect),
     runtime(DUCKS, LF_redScoreTextRect),
+    runtime(DUCKS, LF_duckStandingRect, ALL),
+    runtime(DUCKS, LF_ducksToComeRect),
 
     // Prospectors.
     picture(PROSPECTORS, LF_caveBackgroundRect, IMG_caveBackground, ROLE_BACKDROP),
@@ -323,6 +327,7 @@ const ScreenRect screen_rects[] = {
     runtime(PROSPECTORS, LF_rightNuggetCountRect),
     runtime(PROSPECTORS, LF_dynamiteMinutesRect),
     runtime(PROSPECTORS, LF_dynamiteSecondsRect),
+    runtime(PROSPECTORS, LF_sackStandingRect, ALL),
 };
 const int32_t SCREEN_RECT_COUNT = (int32_t)(sizeof screen_rects / sizeof screen_rects[0]);
 

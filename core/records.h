@@ -44,6 +44,9 @@ struct Palette {
   SDL_Color tan{210, 180, 140, 255};
   SDL_Color slate{141, 168, 170, 255};
   SDL_Color brown{111, 68, 53, 255};
+  // The two players' colours in the games' standings: light enough to read on a dark plate.
+  SDL_Color player_blue{70, 155, 255, 255};
+  SDL_Color player_red{255, 70, 60, 255};
 };
 
 struct Display {

@@ -156,12 +156,15 @@ void spawn_duck(DuckHuntGame& g, const ScreenContext& c) {
   g.ducks.push_back(d);
 }
 
+// The interval after one more spawn step; a duck comes with it while it stays above the floor.
+float next_spawn_interval(float interval) { return (float)((double)interval - SPAWN_STEP); }
+
 // Ducks come ever more often, until the interval reaches its floor.
 void spawn_step(DuckHuntGame& g, const ScreenContext& c) {
   g.spawn_clock += c.clock.dt;
   if (g.spawn_clock <= g.spawn_interval || g.spawning_over != 0) return;
   g.spawn_clock = 0.0f;
-  g.spawn_interval = (float)((double)g.spawn_interval - SPAWN_STEP);
+  g.spawn_interval = next_spawn_interval(g.spawn_interval);
   if (g.spawn_interval > SPAWN_FLOOR) spawn_duck(g, c);
   else g.spawning_over = 1;
 }
@@ -293,6 +296,10 @@ void draw(const void* record, ScreenContext& c) {
     draw_runtime_text_centred(c.clock, c.fonts.fontMedium, score, c.palette.white,
                               plate.x + plate.w / 2.0f, plate.y + plate.h / 2.0f);
   }
+  draw_standings(c, g.left_score, g.right_score, 0, l.duckStandingRect);
+  char to_come[12];
+  snprintf(to_come, sizeof to_come, "%d", ducks_to_come(g));
+  draw_on_plate(c, c.fonts.fontHuge, to_come, c.palette.white, l.ducksToComeRect);
 }
 
 // A recoil ends once the drawing has shown it past its length.
@@ -303,6 +310,14 @@ void after_draw(void* record, ScreenContext&) {
 }
 
 }  // namespace
+
+int32_t ducks_to_come(const DuckHuntGame& g) {
+  if (g.spawning_over != 0) return 0;
+  int32_t ducks = 0;
+  for (float i = next_spawn_interval(g.spawn_interval); i > SPAWN_FLOOR; i = next_spawn_interval(i))
+    ++ducks;
+  return ducks;
+}
 
 const GameDef duck_hunt_game = {
     .screen = SCREEN_DUCK_HUNT,

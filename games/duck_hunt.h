@@ -51,4 +51,7 @@ struct DuckHuntGame {
   std::vector<FeatherBurst> feathers;
 };
 
+// The ducks the spawn steps will still send, the deciding ducks of a tie not counted.
+int32_t ducks_to_come(const DuckHuntGame& g);
+
 extern const GameDef duck_hunt_game;

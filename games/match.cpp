@@ -1,5 +1,7 @@
 #include "games/match.h"
 
+#include <cstdio>
+
 #include "ui/pointer_rect.h"
 #include "games/games.h"
 #include "link/sensor_link.h"
@@ -168,6 +170,25 @@ void match_key(const GameDef& game, void* record, MatchState& m, ScreenContext& 
   if (scancode == KEY_ESCAPE) leave(game, record, c);
   else if (scancode == KEY_DELETE) game.reset(record, c);
   else if (scancode == KEY_SPACE && m.playing != 1) countdown_start(m.countdown, c.sounds.timer);
+}
+
+void draw_on_plate(const ScreenContext& c, TTF_Font* font, const char* text, SDL_Color colour,
+                   const SDL_FRect& plate) {
+  fill_rect(c.clock, c.palette.shade, plate);
+  draw_runtime_text_centred(c.clock, font, text, colour, plate.x + plate.w / 2.0f,
+                            plate.y + plate.h / 2.0f);
+}
+
+void draw_standings(const ScreenContext& c, int32_t left, int32_t right, int32_t out_of,
+                    const SDL_FRect (&plates)[2]) {
+  const int32_t standing[2] = {left, right};
+  const SDL_Color colours[2] = {c.palette.player_blue, c.palette.player_red};
+  for (Side side : {SIDE_LEFT, SIDE_RIGHT}) {
+    char text[24];
+    if (out_of > 0) snprintf(text, sizeof text, "%d/%d", standing[side], out_of);
+    else snprintf(text, sizeof text, "%d", standing[side]);
+    draw_on_plate(c, c.fonts.fontHuge, text, colours[side], plates[side]);
+  }
 }
 
 void draw_match_hud(const GameDef& game, const void* record, const MatchState& m, ScreenContext& c) {

@@ -75,6 +75,14 @@ void place_medals(LayoutTable& layout, const Display& display, Side winner);
 // The game is decided: game over, the bang, and the medals.
 void match_end(MatchState& match, ScreenContext& context, Side winner);
 
+// A text centred on a dark plate drawn over the scene: read from across the gym.
+void draw_on_plate(const ScreenContext& context, TTF_Font* font, const char* text, SDL_Color colour,
+                   const SDL_FRect& plate);
+// Each player's standing in big digits on its plate, the left one in blue and the right one in
+// red, as "41/75" when out_of > 0; a game draws it last in its scene, so nothing flying covers it.
+void draw_standings(const ScreenContext& context, int32_t left, int32_t right, int32_t out_of,
+                    const SDL_FRect (&plates)[2]);
+
 // The heads-up layer over the scene: the game-over shade and medals (with the game's own
 // layer between them), the buttons, the player labels and the countdown.
 void draw_match_hud(const GameDef& game, const void* record, const MatchState& match,

@@ -212,6 +212,7 @@ void draw(const void* record, ScreenContext& c) {
                          &l.dustRect[4]};
   draw_truck(r, g.left, blue);
   draw_truck(r, g.right, orange);
+  draw_standings(c, g.left_score, g.right_score, 0, l.truckStandingRect);
 }
 
 }  // namespace

@@ -255,6 +255,7 @@ void draw(const void* record, ScreenContext& c) {
     }
   // Once the game is over the stones fly over the shade, under the medals.
   if (g.match.game_over == 0) draw_stones(g, c);
+  draw_standings(c, g.left_score, g.right_score, 0, l.sackStandingRect);
 }
 
 void draw_over(const void* record, ScreenContext& c) { draw_stones(game_of(record), c); }

@@ -125,6 +125,7 @@ void draw(const void* record, ScreenContext& c) {
         SDL_RenderCopyF(r, blasts[b.frame], nullptr, &l.blastRect[side_layouts[s].first_row + shell_row(i)]);
     }
   }
+  draw_standings(c, g.left.landed, g.right.landed, TANK_SHELLS, l.tankStandingRect);
 }
 
 }  // namespace
