@@ -70,9 +70,11 @@ TEST_F(DuckHunt, EveryResetDrawsAPatternOfFiveBlueInEachTen) {
 }
 
 // Ducks come ever more often until the interval's floor: 170 of them, five of each colour in
-// every ten, each as fast as 400 plus 10 for every duck already in the air.
+// every ten, each as fast as 400 plus 10 for every duck already in the air; the count of
+// ducks to come falls by one with each.
 TEST_F(DuckHunt, AFullGameSpawns170DucksFiveOfEachColourInEveryTen) {
   rig.start(duck_hunt_game, &game);
+  EXPECT_EQ(ducks_to_come(game), 170);
   std::vector<int32_t> owners;
   float seconds = 0.0f, first_duck_at = 0.0f;
   while (game.spawning_over == 0 && seconds < 400.0f) {
@@ -84,6 +86,7 @@ TEST_F(DuckHunt, AFullGameSpawns170DucksFiveOfEachColourInEveryTen) {
     const Duck& d = game.ducks.back();
     if (owners.empty()) first_duck_at = seconds;
     owners.push_back(d.owner);
+    EXPECT_EQ(ducks_to_come(game), 170 - (int32_t)owners.size());
     EXPECT_FLOAT_EQ(d.speed, 400.0f + 10.0f * (float)in_the_air) << "duck " << owners.size();
     // From its edge at a height inside the sky, one frame on its way.
     const float U = rig.display.unit;
@@ -93,6 +96,7 @@ TEST_F(DuckHunt, AFullGameSpawns170DucksFiveOfEachColourInEveryTen) {
     EXPECT_LE(d.start_y, rig.display.height - 5 * U);
   }
   EXPECT_EQ(owners.size(), 170u);
+  EXPECT_EQ(ducks_to_come(game), 0);
   EXPECT_NEAR(first_duck_at, 2.0f, 0.02f);
   // Waits of 2.0, 1.99, ..., 0.30 s (the last finds the floor), each up to a frame longer.
   EXPECT_GT(seconds, 196.6f);

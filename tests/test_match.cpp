@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -410,3 +411,62 @@ TEST_F(MatchHud, LabelsCountdownAndMedalsShowTheMatchState) {
 }
 
 }  // namespace
+
+// Pixels in r within a few levels of the colour: the inside of a text's strokes.
+static int pixels_of_colour(const OffscreenRenderer& o, const SDL_FRect& r, SDL_Color colour) {
+  int n = 0;
+  for (int y = (int)r.y; y < (int)(r.y + r.h); ++y)
+    for (int x = (int)r.x; x < (int)(r.x + r.w); ++x) {
+      const SDL_Color p = offscreen_pixel(o, x, y);
+      n += abs(p.r - colour.r) <= 4 && abs(p.g - colour.g) <= 4 && abs(p.b - colour.b) <= 4;
+    }
+  return n;
+}
+
+// Every game draws each player's standing on its plates, blue on the left and red on the
+// right, and the left one changes when the left player scores while the right one stays.
+TEST(Standings, EachGameDrawsBothStandingsInThePlayersColoursAndALeftScoreChangesTheLeftOne) {
+  GameCanvas canvas;
+  ASSERT_TRUE(canvas.open()) << SDL_GetError();
+  ScreenContext& c = canvas.context;
+  MonsterTrucksGame trucks;
+  TanksGame tanks;
+  DuckHuntGame ducks;
+  ProspectorsGame prospectors;
+  const struct {
+    const char* name;
+    const GameDef& game;
+    void* record;
+    SDL_FRect (LayoutTable::*plates)[2];
+    void (*left_scores)(void* record, ScreenContext& c);
+  } cases[] = {
+      {"trucks", monster_trucks_game, &trucks, &LayoutTable::truckStandingRect,
+       [](void* r, ScreenContext& c) { monster_trucks_game.hit(r, SIDE_LEFT, 200, c); }},
+      {"tanks", tanks_game, &tanks, &LayoutTable::tankStandingRect,
+       [](void* r, ScreenContext& c) {
+         tanks_game.hit(r, SIDE_LEFT, 200, c);
+         for (int i = 0; i < 40 && ((TanksGame*)r)->left.landed == 0; ++i) tanks_game.update(r, c);
+       }},
+      // A blue duck brought down.
+      {"ducks", duck_hunt_game, &ducks, &LayoutTable::duckStandingRect,
+       [](void* r, ScreenContext&) { ((DuckHuntGame*)r)->left_score += 1; }},
+      {"prospectors", prospectors_game, &prospectors, &LayoutTable::sackStandingRect,
+       [](void* r, ScreenContext& c) { prospectors_game.hit(r, SIDE_LEFT, 200, c); }},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.name);
+    const SDL_FRect(&plates)[2] = c.layout.*k.plates;
+    k.game.reset(k.record, c);
+    canvas.frame(k.game, k.record, 0.0f);
+    EXPECT_GT(pixels_of_colour(canvas.a.screen, plates[SIDE_LEFT], c.palette.player_blue), 200);
+    EXPECT_GT(pixels_of_colour(canvas.a.screen, plates[SIDE_RIGHT], c.palette.player_red), 200);
+    EXPECT_EQ(pixels_of_colour(canvas.a.screen, plates[SIDE_LEFT], c.palette.player_red), 0);
+    SDL_Surface* before = canvas.snapshot();
+    canvas.a.clock.dt = 0.05f;
+    k.left_scores(k.record, c);
+    canvas.frame(k.game, k.record, 0.0f);
+    EXPECT_GT(canvas.differing(before, plates[SIDE_LEFT]), 200);
+    EXPECT_EQ(canvas.differing(before, plates[SIDE_RIGHT]), 0);
+    SDL_FreeSurface(before);
+  }
+}
