@@ -42,7 +42,8 @@ constexpr ImageId TURNED_PICTURES[] = {IMG_pebble, IMG_emerald, IMG_diamond, IMG
 constexpr int32_t TURNED_COUNT = 4;
 static_assert(sizeof TURNED_PICTURES / sizeof TURNED_PICTURES[0] == TURNED_COUNT);
 
-// 250 texture handles, each null until filled, and the turned pictures' sheets.
+// 252 texture handles (the 250 of the catalog's first lines keep their places, two of the duck
+// hunt's texts follow), each null until filled, and the turned pictures' sheets.
 struct TextureCatalog {
 #define IMAGE(name, w, h) SDL_Texture* name = nullptr;
 #define TEXT(name, text, font, colour) SDL_Texture* name = nullptr;
@@ -54,9 +55,9 @@ struct TextureCatalog {
   SDL_Texture* turned[TURNED_COUNT] = {};  // by position in TURNED_PICTURES
 };
 
-enum : int32_t { TEXTURE_SLOT_COUNT = 250 };
+enum : int32_t { TEXTURE_SLOT_COUNT = 252 };
 static_assert(sizeof(TextureCatalog) == (TEXTURE_SLOT_COUNT + TURNED_COUNT) * sizeof(SDL_Texture*));
-static_assert(IMAGE_COUNT == 135 && TEXT_COUNT == 78);
+static_assert(IMAGE_COUNT == 135 && TEXT_COUNT == 80);
 
 // The catalog's slots by position, for loops over all of them.
 SDL_Texture*& catalog_slot(TextureCatalog& catalog, int32_t index);

@@ -81,8 +81,10 @@ static void layout_tanks(LayoutTable& L, const LayoutFrame& f) {
     L.leftShellRects[i] = image_rect(yellow_middle - 0.5f * U, L.tankGreyRect.y, 2 * U, shell);
     L.rightShellRects[i] = image_rect(grey_middle - 0.5f * U, L.tankGreyRect.y, 2 * U, shell);
   }
-  // Outside the columns of logs, level with their middle rows: shells and blasts stay inside.
-  standing_pair(L.tankStandingRect, 19, 10 * U, 11, f);
+  // Midway between the screen's edge and the columns of logs, level with their middle rows:
+  // shells and blasts stay inside. "75/75" fills most of the plate; a 4:3 screen has no more.
+  const float edge_to_logs = L.leftLogRect[0].x;
+  standing_pair(L.tankStandingRect, (W / 2 - edge_to_logs / 2) / U - 10.5f / 2, 10 * U, 10.5f, f);
 }
 
 static void layout_duck_hunt(LayoutTable& L, const LayoutFrame& f) {
@@ -107,7 +109,16 @@ static void layout_duck_hunt(LayoutTable& L, const LayoutFrame& f) {
   // shots leave the screen outside it.
   const float plate_edge = L.duckHudBlueRect.x + L.duckHudBlueRect.w + 0.5f * U;
   standing_pair(L.duckStandingRect, (W / 2 - plate_edge) / U - 7, U, 7, f);
-  L.ducksToComeRect = standing_plate(W / 2, U, 7, f);
+  // Under them in the middle, clear of the score plates even on a 4:3 screen: the ducks reach
+  // the middle lower down.
+  const SDL_FRect plate =
+      standing_plate(W / 2, L.duckHudBlueRect.y + L.duckHudBlueRect.h + 0.5f * U, 20, f);
+  L.ducksToComeRect = plate;
+  const PixelSize caption = in.text[TXT_captionDucksToCome];
+  L.ducksToComeCaptionRect = text_rect(plate.x + U, plate.y + (plate.h - caption.h) / 2, caption);
+  const float count_x = (float)(L.ducksToComeCaptionRect.x + caption.w) + U;
+  L.ducksToComeCountRect = {count_x, plate.y, plate.x + plate.w - U - count_x, plate.h};
+  L.decidingDuckRect = label_in_button(plate, in.text[TXT_captionDecidingDuck], ONE_LINE[0]);
 }
 
 static void layout_prospectors(LayoutTable& L, const LayoutFrame& f) {
@@ -145,6 +156,10 @@ void layout_games(LayoutTable& L, const LayoutFrame& f) {
   // Where the left player's win puts them; the game moves their x when it ends.
   L.medalGoldRect = image_rect(W / 2 - 30 * U, H / 2 - 15 * U, 30 * U, aspect(in, IMG_medalGold));
   L.medalSilverRect = image_rect(15 * U + W / 2, H / 2 - 15 * U, 30 * U, aspect(in, IMG_medalSilver));
+  // The medals leave a column free between them, a little right of the middle; each player's
+  // final standing stands in it on their own side, level with the medals' discs.
+  standing_pair(L.finalStandingRect, 0.5f, H / 2 + 2 * U, 11, f);
+  for (SDL_FRect& plate : L.finalStandingRect) plate.x += 1.2f * U;
   layout_monster_trucks(L, f);
   layout_tanks(L, f);
   layout_duck_hunt(L, f);

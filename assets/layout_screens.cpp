@@ -252,6 +252,7 @@ const ScreenRect screen_rects[] = {
     // The games share the medals and the pad labels.
     picture(GAMES, LF_medalGoldRect, IMG_medalGold, ROLE_SOMETIMES),
     picture(GAMES, LF_medalSilverRect, IMG_medalSilver, ROLE_SOMETIMES),
+    runtime(GAMES, LF_finalStandingRect, ALL),
     runtime(GAMES, LF_leftPadLabelRect),
     runtime(GAMES, LF_rightPadLabelRect),
 
@@ -301,6 +302,9 @@ const ScreenRect screen_rects[] = {
     runtime(DUCKS, LF_redScoreTextRect),
     runtime(DUCKS, LF_duckStandingRect, ALL),
     runtime(DUCKS, LF_ducksToComeRect),
+    text(DUCKS, LF_ducksToComeCaptionRect, TXT_captionDucksToCome, LF_NONE, ROLE_SOMETIMES),
+    runtime(DUCKS, LF_ducksToComeCountRect),
+    text(DUCKS, LF_decidingDuckRect, TXT_captionDecidingDuck, LF_NONE, ROLE_SOMETIMES),
 
     // Prospectors.
     picture(PROSPECTORS, LF_caveBackgroundRect, IMG_caveBackground, ROLE_BACKDROP),

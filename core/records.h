@@ -47,6 +47,8 @@ struct Palette {
   // The two players' colours in the games' standings: light enough to read on a dark plate.
   SDL_Color player_blue{70, 155, 255, 255};
   SDL_Color player_red{255, 70, 60, 255};
+  // Under the standings: dark enough that stones flying beneath do not show through the digits.
+  SDL_Color plate{0, 0, 0, 215};
 };
 
 struct Display {

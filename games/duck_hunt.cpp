@@ -52,6 +52,12 @@ const DrawItem foreground[] = {
     image(&TextureCatalog::crosshair, &LayoutTable::crosshairRect),
     image(&TextureCatalog::grass, &LayoutTable::grassRect),
 };
+const DrawItem ducks_to_come_caption[] = {
+    text(&TextureCatalog::captionDucksToCome, &LayoutTable::ducksToComeCaptionRect),
+};
+const DrawItem deciding_duck[] = {
+    text(&TextureCatalog::captionDecidingDuck, &LayoutTable::decidingDuckRect),
+};
 
 // Each player's hunter, recoil and score plate.
 struct Player {
@@ -98,6 +104,7 @@ void reset(void* record, ScreenContext&) {
   g.spawn_interval = FIRST_SPAWN_INTERVAL;
   g.spawn_clock = 0.0f;
   g.spawning_over = 0;
+  g.deciding_ducks = 0;
   // Fresh vectors: the old storage goes with them.
   g.ducks = std::vector<Duck>();
   g.shots = std::vector<Shot>();
@@ -215,6 +222,7 @@ void fly_ducks(DuckHuntGame& g, ScreenContext& c) {
 void end_rule(DuckHuntGame& g, ScreenContext& c) {
   if (g.spawning_over != 1 || !g.ducks.empty()) return;
   if (g.left_score == g.right_score) {
+    ++g.deciding_ducks;
     spawn_duck(g, c);
     return;
   }
@@ -252,6 +260,23 @@ void update(void* record, ScreenContext& c) {
   }
   if (g.match.game_over == 0) end_rule(g, c);
   animate(g, c.clock.dt);
+}
+
+// How long the game has to go: the ducks still to come beside their caption, or, once a tie
+// sends deciding ducks, that announcement while they fly. Nothing once the game is decided.
+void draw_ducks_to_come(const DuckHuntGame& g, const ScreenContext& c) {
+  const LayoutTable& l = c.layout;
+  fill_rect(c.clock, c.palette.plate, l.ducksToComeRect);
+  if (g.deciding_ducks > 0) {
+    draw_items(c.clock, c.textures, l, deciding_duck);
+    return;
+  }
+  draw_items(c.clock, c.textures, l, ducks_to_come_caption);
+  char count[12];
+  snprintf(count, sizeof count, "%d", ducks_to_come(g));
+  const SDL_FRect& at = l.ducksToComeCountRect;
+  draw_runtime_text_centred(c.clock, c.fonts.fontHuge, count, c.palette.white, at.x + at.w / 2.0f,
+                            at.y + at.h / 2.0f);
 }
 
 void draw(const void* record, ScreenContext& c) {
@@ -296,10 +321,7 @@ void draw(const void* record, ScreenContext& c) {
     draw_runtime_text_centred(c.clock, c.fonts.fontMedium, score, c.palette.white,
                               plate.x + plate.w / 2.0f, plate.y + plate.h / 2.0f);
   }
-  draw_standings(c, g.left_score, g.right_score, 0, l.duckStandingRect);
-  char to_come[12];
-  snprintf(to_come, sizeof to_come, "%d", ducks_to_come(g));
-  draw_on_plate(c, c.fonts.fontHuge, to_come, c.palette.white, l.ducksToComeRect);
+  if (g.match.game_over == 0) draw_ducks_to_come(g, c);
 }
 
 // A recoil ends once the drawing has shown it past its length.
@@ -309,6 +331,11 @@ void after_draw(void* record, ScreenContext&) {
     if (g.*side.recoil > RECOIL_SECONDS) g.*side.recoil = 0.0f;
 }
 
+
+Standing standing(const void* record) {
+  const auto& g = game_of(record);
+  return {g.left_score, g.right_score};
+}
 }  // namespace
 
 int32_t ducks_to_come(const DuckHuntGame& g) {
@@ -330,4 +357,6 @@ const GameDef duck_hunt_game = {
     .update = update,
     .draw = draw,
     .after_draw = after_draw,
+    .standing = standing,
+    .standing_plates = &LayoutTable::duckStandingRect,
 };

@@ -46,6 +46,7 @@ struct DuckHuntGame {
   float spawn_interval = 2.0f;  // seconds between ducks, and the wing-beat period
   float spawn_clock = 0.0f;     // seconds since the last spawn step
   int32_t spawning_over = 0;    // 1 once the interval has reached its floor
+  int32_t deciding_ducks = 0;   // sent one at a time on equal scores after the last duck
   std::vector<Duck> ducks;      // in spawn order
   std::vector<Shot> shots;      // in firing order
   std::vector<FeatherBurst> feathers;

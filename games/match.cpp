@@ -172,22 +172,20 @@ void match_key(const GameDef& game, void* record, MatchState& m, ScreenContext& 
   else if (scancode == KEY_SPACE && m.playing != 1) countdown_start(m.countdown, c.sounds.timer);
 }
 
-void draw_on_plate(const ScreenContext& c, TTF_Font* font, const char* text, SDL_Color colour,
-                   const SDL_FRect& plate) {
-  fill_rect(c.clock, c.palette.shade, plate);
-  draw_runtime_text_centred(c.clock, font, text, colour, plate.x + plate.w / 2.0f,
-                            plate.y + plate.h / 2.0f);
-}
-
-void draw_standings(const ScreenContext& c, int32_t left, int32_t right, int32_t out_of,
-                    const SDL_FRect (&plates)[2]) {
-  const int32_t standing[2] = {left, right};
+void draw_standings(const GameDef& game, const void* record, const MatchState& m,
+                    const ScreenContext& c) {
+  const Standing standing = game.standing(record);
+  const int32_t scores[2] = {standing.left, standing.right};
   const SDL_Color colours[2] = {c.palette.player_blue, c.palette.player_red};
+  const SDL_FRect(&plates)[2] = m.game_over == 1 ? c.layout.finalStandingRect : c.layout.*game.standing_plates;
   for (Side side : {SIDE_LEFT, SIDE_RIGHT}) {
     char text[24];
-    if (out_of > 0) snprintf(text, sizeof text, "%d/%d", standing[side], out_of);
-    else snprintf(text, sizeof text, "%d", standing[side]);
-    draw_on_plate(c, c.fonts.fontHuge, text, colours[side], plates[side]);
+    if (game.standing_out_of > 0) snprintf(text, sizeof text, "%d/%d", scores[side], game.standing_out_of);
+    else snprintf(text, sizeof text, "%d", scores[side]);
+    const SDL_FRect& plate = plates[side];
+    fill_rect(c.clock, c.palette.plate, plate);
+    draw_runtime_text_centred(c.clock, c.fonts.fontHuge, text, colours[side], plate.x + plate.w / 2.0f,
+                              plate.y + plate.h / 2.0f);
   }
 }
 
@@ -200,6 +198,7 @@ void draw_match_hud(const GameDef& game, const void* record, const MatchState& m
     SDL_RenderCopyF(c.clock.renderer, t.medalGold, nullptr, &l.medalGoldRect);
     SDL_RenderCopyF(c.clock.renderer, t.medalSilver, nullptr, &l.medalSilverRect);
   }
+  draw_standings(game, record, m, c);
   // The bar's shadow lies under the buttons and clear of the logo and the close cross.
   SDL_RenderCopyF(c.clock.renderer, t.barShadow, nullptr, &l.bottomBarRect);
   draw_button_strip(c.clock, t, l);

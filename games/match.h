@@ -31,6 +31,11 @@ constexpr float EXTRA_PERIOD_SECONDS = 30.0f;
 
 enum Side : int32_t { SIDE_LEFT = 0, SIDE_RIGHT = 1 };
 
+// Each player's standing as the big digits show it: the left player's, then the right one's.
+struct Standing {
+  int32_t left = 0, right = 0;
+};
+
 // One game as a row: its music and the rules it hands the match. The registry
 // (games/games.h) binds each row to its record.
 struct GameDef {
@@ -51,6 +56,11 @@ struct GameDef {
   void (*after_draw)(void* record, ScreenContext& context) = nullptr;
   // Drawn between the game-over shade and the medals; may be null.
   void (*draw_over)(const void* record, ScreenContext& context) = nullptr;
+  // Each player's standing, shown in big digits on the plates while the game runs ("41/75"
+  // when out of more than 0), and between the medals once it is over.
+  Standing (*standing)(const void* record) = nullptr;
+  SDL_FRect (LayoutTable::*standing_plates)[2] = nullptr;
+  int32_t standing_out_of = 0;
 };
 
 // The match part of every reset: flags and assignments cleared, all sound stopped. The
@@ -75,15 +85,13 @@ void place_medals(LayoutTable& layout, const Display& display, Side winner);
 // The game is decided: game over, the bang, and the medals.
 void match_end(MatchState& match, ScreenContext& context, Side winner);
 
-// A text centred on a dark plate drawn over the scene: read from across the gym.
-void draw_on_plate(const ScreenContext& context, TTF_Font* font, const char* text, SDL_Color colour,
-                   const SDL_FRect& plate);
 // Each player's standing in big digits on its plate, the left one in blue and the right one in
-// red, as "41/75" when out_of > 0; a game draws it last in its scene, so nothing flying covers it.
-void draw_standings(const ScreenContext& context, int32_t left, int32_t right, int32_t out_of,
-                    const SDL_FRect (&plates)[2]);
+// red: over the scene on the game's plates while it runs, so nothing flying covers it, and over
+// the medals between them once the game is over, so the final score reads beside them.
+void draw_standings(const GameDef& game, const void* record, const MatchState& match,
+                    const ScreenContext& context);
 
-// The heads-up layer over the scene: the game-over shade and medals (with the game's own
-// layer between them), the buttons, the player labels and the countdown.
+// The heads-up layer over the scene: the standings, the game-over shade and medals (with the
+// game's own layer between them), the buttons, the player labels and the countdown.
 void draw_match_hud(const GameDef& game, const void* record, const MatchState& match,
                     ScreenContext& context);

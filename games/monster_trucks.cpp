@@ -212,9 +212,13 @@ void draw(const void* record, ScreenContext& c) {
                          &l.dustRect[4]};
   draw_truck(r, g.left, blue);
   draw_truck(r, g.right, orange);
-  draw_standings(c, g.left_score, g.right_score, 0, l.truckStandingRect);
 }
 
+
+Standing standing(const void* record) {
+  const auto& g = game_of(record);
+  return {g.left_score, g.right_score};
+}
 }  // namespace
 
 const GameDef monster_trucks_game = {
@@ -227,4 +231,6 @@ const GameDef monster_trucks_game = {
     .hit = hit,
     .update = update,
     .draw = draw,
+    .standing = standing,
+    .standing_plates = &LayoutTable::truckStandingRect,
 };

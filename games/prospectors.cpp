@@ -255,7 +255,6 @@ void draw(const void* record, ScreenContext& c) {
     }
   // Once the game is over the stones fly over the shade, under the medals.
   if (g.match.game_over == 0) draw_stones(g, c);
-  draw_standings(c, g.left_score, g.right_score, 0, l.sackStandingRect);
 }
 
 void draw_over(const void* record, ScreenContext& c) { draw_stones(game_of(record), c); }
@@ -276,6 +275,11 @@ void after_draw(void* record, ScreenContext& c) {
   }
 }
 
+
+Standing standing(const void* record) {
+  const auto& g = game_of(record);
+  return {g.left_score, g.right_score};
+}
 }  // namespace
 
 const GameDef prospectors_game = {
@@ -290,4 +294,6 @@ const GameDef prospectors_game = {
     .draw = draw,
     .after_draw = after_draw,
     .draw_over = draw_over,
+    .standing = standing,
+    .standing_plates = &LayoutTable::sackStandingRect,
 };

@@ -125,9 +125,13 @@ void draw(const void* record, ScreenContext& c) {
         SDL_RenderCopyF(r, blasts[b.frame], nullptr, &l.blastRect[side_layouts[s].first_row + shell_row(i)]);
     }
   }
-  draw_standings(c, g.left.landed, g.right.landed, TANK_SHELLS, l.tankStandingRect);
 }
 
+
+Standing standing(const void* record) {
+  const auto& g = game_of(record);
+  return {g.left.landed, g.right.landed};
+}
 }  // namespace
 
 // A third of the row's shells for each step.
@@ -149,4 +153,7 @@ const GameDef tanks_game = {
     .hit = hit,
     .update = update,
     .draw = draw,
+    .standing = standing,
+    .standing_plates = &LayoutTable::tankStandingRect,
+    .standing_out_of = TANK_SHELLS,
 };

@@ -240,8 +240,8 @@ class DuckHuntEnd : public DuckHunt {
   int32_t bangs = 0;
 };
 
-// Equal scores: deciding ducks, one at a time from the same pattern, no bang, until a hit
-// breaks the tie; then the usual end.
+// Equal scores: deciding ducks, one at a time from the same pattern, counted for the
+// announcement, no bang, until a hit breaks the tie; then the usual end.
 TEST_F(DuckHuntEnd, EqualScoresBringDecidingDucksUntilAHitBreaksTheTie) {
   play();
   game.left_score = game.right_score = 3;
@@ -249,7 +249,9 @@ TEST_F(DuckHuntEnd, EqualScoresBringDecidingDucksUntilAHitBreaksTheTie) {
   game.pattern_index = 40;
   game.owner_pattern[40] = 1;
   game.owner_pattern[41] = 0;
+  EXPECT_EQ(game.deciding_ducks, 0);
   counted_frame();
+  EXPECT_EQ(game.deciding_ducks, 1);
   ASSERT_EQ(game.ducks.size(), 1u);
   EXPECT_EQ(game.ducks[0].owner, 1);
   EXPECT_FLOAT_EQ(game.ducks[0].speed, 400.0f);
@@ -264,6 +266,7 @@ TEST_F(DuckHuntEnd, EqualScoresBringDecidingDucksUntilAHitBreaksTheTie) {
   EXPECT_NEAR(frames * 0.016f, rig.display.width / 400.0f, 0.05f);
   ASSERT_EQ(game.ducks.size(), 1u);
   EXPECT_EQ(game.ducks[0].owner, 0);
+  EXPECT_EQ(game.deciding_ducks, 2);
   EXPECT_EQ(game.match.game_over, 0);
   EXPECT_EQ(bangs, 0) << "no bang while the tie stands";
 

@@ -57,6 +57,8 @@ float overlap_area(const SDL_FRect& a, const SDL_FRect& b) {
   return w > 0 && h > 0 ? w * h : 0;
 }
 
+SDL_FRect to_frect(const SDL_Rect& r) { return {(float)r.x, (float)r.y, (float)r.w, (float)r.h}; }
+
 float centre_x(const SDL_FRect& r) { return r.x + r.w / 2; }
 float centre_y(const SDL_FRect& r) { return r.y + r.h / 2; }
 
@@ -277,6 +279,36 @@ TEST(Layout, LogStatesShareTheirRowsCentreAndShellsStartAtTheirTank) {
       EXPECT_FLOAT_EQ(L.leftShellRects[i].y, L.tankYellowRect.y);
       EXPECT_FLOAT_EQ(L.rightShellRects[i].y, L.tankGreyRect.y);
     }
+  }
+}
+
+// Each game's standing plates lie on the screen, clear of one another and of the scene's own
+// plates, at every size (a 4:3 screen has least room between the duck hunt's score plates).
+TEST(Layout, StandingPlatesStayClearOfEachOtherAndOfTheScenesPlates) {
+  for (Size s : INVARIANT_SIZES) {
+    LayoutTable L = layout_at(s.w, s.h);
+    SCOPED_TRACE(size_name(s));
+    const SDL_FRect caption = to_frect(L.ducksToComeCaptionRect);
+    const std::vector<std::vector<SDL_FRect>> games = {
+        {L.truckStandingRect[0], L.truckStandingRect[1], L.trayRect},
+        {L.tankStandingRect[0], L.tankStandingRect[1], L.leftLogRect[0], L.rightLogRect[0]},
+        {L.duckStandingRect[0], L.duckStandingRect[1], L.ducksToComeRect, L.duckHudBlueRect,
+         L.duckHudRedRect},
+        {L.sackStandingRect[0], L.sackStandingRect[1], L.sackBlueRect, L.sackRedRect},
+        {L.finalStandingRect[0], L.finalStandingRect[1]},
+    };
+    for (size_t g = 0; g < games.size(); ++g)
+      for (size_t a = 0; a < games[g].size(); ++a) {
+        const SDL_FRect& p = games[g][a];
+        EXPECT_TRUE(p.x >= 0 && p.y >= 0 && p.x + p.w <= s.w && p.y + p.h <= s.h) << "game " << g << " plate " << a;
+        for (size_t b = a + 1; b < games[g].size(); ++b)
+          EXPECT_EQ(overlap_area(p, games[g][b]), 0.0f) << "game " << g << " plates " << a << " and " << b;
+      }
+    // The caption and the count share the duck hunt's middle plate without touching.
+    const SDL_FRect& plate = L.ducksToComeRect;
+    EXPECT_EQ(overlap_area(caption, L.ducksToComeCountRect), 0.0f);
+    for (const SDL_FRect& part : {caption, L.ducksToComeCountRect, to_frect(L.decidingDuckRect)})
+      EXPECT_NEAR(overlap_area(part, plate), part.w * part.h, 0.5f) << "inside the plate";
   }
 }
 

@@ -424,7 +424,8 @@ static int pixels_of_colour(const OffscreenRenderer& o, const SDL_FRect& r, SDL_
 }
 
 // Every game draws each player's standing on its plates, blue on the left and red on the
-// right, and the left one changes when the left player scores while the right one stays.
+// right, and the left one changes when the left player scores while the right one stays; once
+// the game is over the same standings stand on the plates between the medals.
 TEST(Standings, EachGameDrawsBothStandingsInThePlayersColoursAndALeftScoreChangesTheLeftOne) {
   GameCanvas canvas;
   ASSERT_TRUE(canvas.open()) << SDL_GetError();
@@ -457,16 +458,30 @@ TEST(Standings, EachGameDrawsBothStandingsInThePlayersColoursAndALeftScoreChange
     SCOPED_TRACE(k.name);
     const SDL_FRect(&plates)[2] = c.layout.*k.plates;
     k.game.reset(k.record, c);
-    canvas.frame(k.game, k.record, 0.0f);
+    MatchState& match = k.game.match(k.record);
+    const auto frame = [&] {
+      canvas.frame(k.game, k.record, 0.0f);
+      draw_standings(k.game, k.record, match, c);
+    };
+    frame();
     EXPECT_GT(pixels_of_colour(canvas.a.screen, plates[SIDE_LEFT], c.palette.player_blue), 200);
     EXPECT_GT(pixels_of_colour(canvas.a.screen, plates[SIDE_RIGHT], c.palette.player_red), 200);
     EXPECT_EQ(pixels_of_colour(canvas.a.screen, plates[SIDE_LEFT], c.palette.player_red), 0);
     SDL_Surface* before = canvas.snapshot();
     canvas.a.clock.dt = 0.05f;
     k.left_scores(k.record, c);
-    canvas.frame(k.game, k.record, 0.0f);
+    frame();
     EXPECT_GT(canvas.differing(before, plates[SIDE_LEFT]), 200);
     EXPECT_EQ(canvas.differing(before, plates[SIDE_RIGHT]), 0);
     SDL_FreeSurface(before);
+
+    match.game_over = 1;
+    SDL_Surface* running = canvas.snapshot();
+    draw_standings(k.game, k.record, match, c);
+    const SDL_FRect(&final_plates)[2] = c.layout.finalStandingRect;
+    EXPECT_GT(pixels_of_colour(canvas.a.screen, final_plates[SIDE_LEFT], c.palette.player_blue), 200);
+    EXPECT_GT(pixels_of_colour(canvas.a.screen, final_plates[SIDE_RIGHT], c.palette.player_red), 200);
+    EXPECT_EQ(canvas.differing(running, plates[SIDE_LEFT]), 0) << "drawn where it stood in play";
+    SDL_FreeSurface(running);
   }
 }

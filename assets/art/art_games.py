@@ -599,12 +599,17 @@ def jagged_cut(x, y0, y1, rng, depth=40, steps=6):
 
 
 # Log pieces per state: x cuts along the log, whether each piece is also split
-# lengthwise, and how far the pieces fly apart (in log units).
+# lengthwise, how far the pieces fly apart along the log and across it, and how far across
+# the splinters reach (in log units), and the scale that keeps the pieces on the canvas.
+# A shattered log lies as one band of debris in its own
+# row: the rows are only a little more than a log's height apart.
 LOG_STATES = [
-    dict(cuts=[], split=False, spread=0, cracks=0, chips=0),
-    dict(cuts=[], split=False, spread=0, cracks=5, chips=6),
-    dict(cuts=[-180, 260], split=False, spread=110, cracks=3, chips=14),
-    dict(cuts=[-420, -140, 120, 400], split=True, spread=250, cracks=0, chips=30),
+    dict(cuts=[], split=False, spread=0, rise=0, cracks=0, chips=0, reach=0, fit=1),
+    dict(cuts=[], split=False, spread=0, rise=0, cracks=5, chips=6, reach=None, fit=1),
+    dict(cuts=[-180, 260], split=False, spread=110, rise=110, cracks=3, chips=14, reach=None,
+         fit=1),
+    dict(cuts=[-420, -140, 120, 400], split=True, spread=250, rise=12, cracks=0, chips=30,
+         reach=200, fit=0.86),
 ]
 
 
@@ -634,7 +639,7 @@ def log(w, h, state):
     for n, (outline, mid_x, side) in enumerate(pieces):
         spread = breakage['spread']
         dx = mid_x / 760 * spread * 0.5
-        dy = (side if side else (1 if n % 2 else -1)) * spread * rng.uniform(0.45, 1.0)
+        dy = (side if side else (1 if n % 2 else -1)) * breakage['rise'] * rng.uniform(0.45, 1.0)
         angle = rng.uniform(-1, 1) * spread / 14
         clip = f'<clipPath id="piece{n}"><polygon points="{pts(outline)}"/></clipPath>'
         parts.append(defs(clip) + group(
@@ -649,12 +654,14 @@ def log(w, h, state):
         a = rng.uniform(0, 2 * math.pi)
         reach = (1 if state < 3 else 1.5) * rng.uniform(0.4, 1.0)
         x = math.cos(a) * 700 * reach
-        y = math.sin(a) * (h / s / 2 - 40) * rng.uniform(0.75, 1.0)
+        across = breakage['reach'] or h / s / 2 - 40
+        y = math.sin(a) * across * rng.uniform(0.75, 1.0)
         ln = rng.uniform(40, 110)
         parts.append(rotated(math.degrees(a) + rng.uniform(-40, 40), x, y, poly(
             [(x - ln / 2, y), (x, y - ln * 0.14), (x + ln / 2, y), (x, y + ln * 0.14)],
             fill=(214, 170, 110), stroke=(70, 46, 24), sw=5)))
-    return group(''.join(parts), f'translate({f(w / 2)},{f(h / 2)}) scale({s:.4f})')
+    return group(''.join(parts),
+                 f'translate({f(w / 2)},{f(h / 2)}) scale({s * breakage["fit"]:.4f})')
 
 
 def blast(w, h, frame):
@@ -924,26 +931,16 @@ def feathers(w, h, frame):
 
 
 def duck_hud(w, h, colour):
-    """Score bar: duck at the left, the number in the middle, rounds at the right."""
+    """Score bar: duck at the left, the number in the middle. No rounds: nothing counts shots."""
     k = w / 2000
     outline = (14, 14, 16)
     parts = [defs(linear('hud', [(0, (44, 44, 48)), (1, (18, 18, 20))]),
-                  linear('hudRim', [(0, shade(colour, 1.3)), (1, shade(colour, 0.7))]),
-                  linear('round', [(0, (150, 110, 30)), (0.45, (255, 226, 120)),
-                                   (1, (140, 96, 20))], 0, 0, 1, 0))]
+                  linear('hudRim', [(0, shade(colour, 1.3)), (1, shade(colour, 0.7))]))]
     parts.append(rect(40, 50, 1920, 1100, 420, fill=url('hud'), stroke=url('hudRim'), sw=70))
     parts.append(rect(150, 130, 1700, 400, 240, fill=WHITE, opacity=0.05))
     # Duck icon in a player-coloured disc.
     parts.append(circle(460, 600, 330, fill=shade(colour, 0.55), stroke=outline, sw=24))
     parts.append(placed(460 - 210 * 1.3, 600 - 200 * 1.3, 1.3, duck_figure(colour, 0)))
-    # Three rounds of ammunition.
-    for i in range(3):
-        x = 1340 + i * 180
-        parts.append(rect(x, 480, 130, 370, 20, fill=(180, 40, 30), stroke=outline, sw=18))
-        parts.append(path(f'M{x},480 C{x},390 {x + 35},340 {x + 65},330 '
-                          f'C{x + 95},340 {x + 130},390 {x + 130},480 Z', fill=url('round'),
-                          stroke=outline, sw=18))
-        parts.append(rect(x - 12, 830, 154, 66, 12, fill=url('round'), stroke=outline, sw=18))
     return group(''.join(parts), f'scale({k:.4f},{h / 1200:.4f})')
 
 
