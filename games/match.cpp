@@ -174,6 +174,7 @@ void match_key(const GameDef& game, void* record, MatchState& m, ScreenContext& 
 
 void draw_standings(const GameDef& game, const void* record, const MatchState& m,
                     const ScreenContext& c) {
+  if (!game.standing) return;
   const Standing standing = game.standing(record);
   const int32_t scores[2] = {standing.left, standing.right};
   const SDL_Color colours[2] = {c.palette.player_blue, c.palette.player_red};

@@ -57,7 +57,7 @@ struct GameDef {
   // Drawn between the game-over shade and the medals; may be null.
   void (*draw_over)(const void* record, ScreenContext& context) = nullptr;
   // Each player's standing, shown in big digits on the plates while the game runs ("41/75"
-  // when out of more than 0), and between the medals once it is over.
+  // when out of more than 0), and between the medals once it is over; null draws none.
   Standing (*standing)(const void* record) = nullptr;
   SDL_FRect (LayoutTable::*standing_plates)[2] = nullptr;
   int32_t standing_out_of = 0;

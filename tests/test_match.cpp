@@ -273,7 +273,7 @@ TEST_F(Match, MedalsGoToTheWinnersSide) {
   EXPECT_FLOAT_EQ(layout.medalGoldRect.x, 960.0f + 15.0f * 27.0f);
 }
 
-TEST_F(Match, EveryGameScreenHasOneRowAndStartsIdle) {
+TEST_F(Match, EveryGameScreenHasOneRowWithItsStandingAndStartsIdle) {
   GameRecords games;
   for (int32_t s = SCREEN_INTRO; s < SCREEN_COUNT; ++s) {
     bool is_game = s >= SCREEN_MONSTER_TRUCKS;
@@ -283,6 +283,7 @@ TEST_F(Match, EveryGameScreenHasOneRowAndStartsIdle) {
   for (int32_t i = 0; i < GAME_COUNT; ++i) {
     const MatchState& m = game_entries[i].def->match(game_entries[i].record(games));
     EXPECT_EQ(m.playing + m.countdown.counting_down + m.game_over + m.left_pad + m.right_pad, 0);
+    EXPECT_TRUE(game_entries[i].def->standing && game_entries[i].def->standing_plates) << i;
   }
 }
 
