@@ -274,9 +274,7 @@ void draw_ducks_to_come(const DuckHuntGame& g, const ScreenContext& c) {
   draw_items(c.clock, c.textures, l, ducks_to_come_caption);
   char count[12];
   snprintf(count, sizeof count, "%d", ducks_to_come(g));
-  const SDL_FRect& at = l.ducksToComeCountRect;
-  draw_runtime_text_centred(c.clock, c.fonts.fontHuge, count, c.palette.white, at.x + at.w / 2.0f,
-                            at.y + at.h / 2.0f);
+  draw_runtime_text_in(c.clock, c.fonts.fontHuge, count, c.palette.white, l.ducksToComeCountRect);
 }
 
 void draw(const void* record, ScreenContext& c) {
@@ -318,8 +316,7 @@ void draw(const void* record, ScreenContext& c) {
     SDL_RenderCopyF(r, t.*side.plate_picture, nullptr, &plate);
     char score[12];
     snprintf(score, sizeof score, "%d", g.*side.score);
-    draw_runtime_text_centred(c.clock, c.fonts.fontMedium, score, c.palette.white,
-                              plate.x + plate.w / 2.0f, plate.y + plate.h / 2.0f);
+    draw_runtime_text_in(c.clock, c.fonts.fontMedium, score, c.palette.white, plate);
   }
   if (g.match.game_over == 0) draw_ducks_to_come(g, c);
 }
@@ -331,11 +328,11 @@ void after_draw(void* record, ScreenContext&) {
     if (g.*side.recoil > RECOIL_SECONDS) g.*side.recoil = 0.0f;
 }
 
-
 Standing standing(const void* record) {
   const auto& g = game_of(record);
   return {g.left_score, g.right_score};
 }
+
 }  // namespace
 
 int32_t ducks_to_come(const DuckHuntGame& g) {

@@ -185,8 +185,7 @@ void draw_standings(const GameDef& game, const void* record, const MatchState& m
     else snprintf(text, sizeof text, "%d", scores[side]);
     const SDL_FRect& plate = plates[side];
     fill_rect(c.clock, c.palette.plate, plate);
-    draw_runtime_text_centred(c.clock, c.fonts.fontHuge, text, colours[side], plate.x + plate.w / 2.0f,
-                              plate.y + plate.h / 2.0f);
+    draw_runtime_text_in(c.clock, c.fonts.fontHuge, text, colours[side], plate);
   }
 }
 

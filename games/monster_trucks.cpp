@@ -214,11 +214,11 @@ void draw(const void* record, ScreenContext& c) {
   draw_truck(r, g.right, orange);
 }
 
-
 Standing standing(const void* record) {
   const auto& g = game_of(record);
   return {g.left_score, g.right_score};
 }
+
 }  // namespace
 
 const GameDef monster_trucks_game = {

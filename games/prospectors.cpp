@@ -275,11 +275,11 @@ void after_draw(void* record, ScreenContext& c) {
   }
 }
 
-
 Standing standing(const void* record) {
   const auto& g = game_of(record);
   return {g.left_score, g.right_score};
 }
+
 }  // namespace
 
 const GameDef prospectors_game = {

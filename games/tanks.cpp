@@ -127,11 +127,11 @@ void draw(const void* record, ScreenContext& c) {
   }
 }
 
-
 Standing standing(const void* record) {
   const auto& g = game_of(record);
   return {g.left.landed, g.right.landed};
 }
+
 }  // namespace
 
 // A third of the row's shells for each step.

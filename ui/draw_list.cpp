@@ -50,6 +50,11 @@ void draw_runtime_text_centred(const FrameClock& clock, TTF_Font* font, const ch
   draw_anchored(clock, font, text, colour, x, 0.5f, y);
 }
 
+void draw_runtime_text_in(const FrameClock& clock, TTF_Font* font, const char* text, SDL_Color colour,
+                          const SDL_FRect& rect) {
+  draw_runtime_text_centred(clock, font, text, colour, rect.x + rect.w / 2.0f, rect.y + rect.h / 2.0f);
+}
+
 void draw_runtime_text_left_centred(const FrameClock& clock, TTF_Font* font, const char* text,
                                     SDL_Color colour, float x, float y) {
   draw_anchored(clock, font, text, colour, x, 0.0f, y);

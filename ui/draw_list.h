@@ -35,6 +35,9 @@ void draw_runtime_text(const FrameClock& clock, TTF_Font* font, const char* text
 // The same, centred on (x, y): both halves of the size truncated.
 void draw_runtime_text_centred(const FrameClock& clock, TTF_Font* font, const char* text,
                                SDL_Color colour, float x, float y);
+// The same, centred in a rectangle.
+void draw_runtime_text_in(const FrameClock& clock, TTF_Font* font, const char* text, SDL_Color colour,
+                          const SDL_FRect& rect);
 // The same with its left edge at x and centred vertically on y (half the height truncated).
 void draw_runtime_text_left_centred(const FrameClock& clock, TTF_Font* font, const char* text,
                                     SDL_Color colour, float x, float y);
